@@ -1,0 +1,16 @@
+# Project-wide warning and sanitizer flags, applied through one interface target so that
+# third-party code (GoogleTest, libgsf headers) is not affected.
+add_library(zr740_flags INTERFACE)
+target_compile_options(zr740_flags INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor)
+if(ZR740_WERROR)
+  target_compile_options(zr740_flags INTERFACE -Werror)
+endif()
+if(ZR740_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(ZR740_FUZZ)
+  # Coverage instrumentation for the libraries the harnesses exercise.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: once as a normal build, once with AddressSanitizer and
+# UndefinedBehaviorSanitizer. Warnings are errors here.
+#   scripts/test.sh            both configurations
+#   scripts/test.sh --quick    the normal build only
+#   scripts/test.sh -R regex   pass ctest options (e.g. run one test) to both
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+
+quick=0
+ctest_args=()
+for arg in "$@"; do
+  if [ "$arg" = "--quick" ]; then quick=1; else ctest_args+=("$arg"); fi
+done
+
+run_config() {
+  local dir="$1"; shift
+  cmake -S "$root" -B "$dir" -G Ninja -DZR740_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j2
+  (cd "$dir" && ctest --output-on-failure -j2 "${ctest_args[@]}")
+}
+
+echo "== normal build =="
+run_config "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ "$quick" -eq 0 ]; then
+  echo "== sanitizer build (ASan+UBSan) =="
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  run_config "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DZR740_SANITIZE=ON -DZR740_BENCH=OFF
+fi

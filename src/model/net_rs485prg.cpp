@@ -1,0 +1,160 @@
+#include "model/net_rs485prg.h"
+
+#include "model/c_numbers.h"
+#include "model/model_texts.h"
+#include "model/text.h"
+#include "platform/serial_ports.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <memory>
+#include <optional>
+
+namespace zr740 {
+
+namespace {
+
+// Names of the stored values.
+constexpr std::string_view key_address = "address";
+constexpr std::string_view key_address_length = "address_length";
+constexpr std::string_view key_baud_rate = "baud_rate";
+constexpr std::string_view key_byte_size = "byte_size";
+constexpr std::string_view key_stop_bits = "stop_bits";
+constexpr std::string_view key_parity = "parity_scheme";
+constexpr std::string_view key_port_number = "port_number";
+// A number cannot name /dev/ttyUSB0, so the port text itself is kept as well; it wins when present.
+constexpr std::string_view key_port_name = "port_name";
+
+// The serial line's parity codes in the order of the parity parameter's items.
+constexpr int parity_codes[] = {3, 1, 4};
+
+int clamp_to_int(long long value)
+{
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+// atoi of a value text.
+int text_to_int(const std::string& text) { return clamp_to_int(c_atol(text)); }
+
+bool is_c_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// sscanf "%d": blanks, an optional sign, at least one digit.
+std::optional<int> read_decimal(std::string_view text)
+{
+    while (!text.empty() && is_c_space(text.front()))
+        text.remove_prefix(1);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.front() < '0' || text.front() > '9')
+        return std::nullopt;
+    long long value = 0;
+    if (std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc::result_out_of_range)
+        value = LLONG_MAX;
+    return clamp_to_int(negative ? -value : value);
+}
+
+} // namespace
+
+NetRS485prg::NetRS485prg(Settings& settings, std::vector<std::string> serial_ports)
+    : NetRS485(std::string(texts::net_program_name), fixed_icon),
+      settings_(settings),
+      serial_ports_(std::move(serial_ports))
+{
+    // The base has made the network parameters already.
+    load();
+}
+
+NetRS485prg::~NetRS485prg()
+{
+    try {
+        save();
+    } catch (...) {
+        // Settings that cannot be saved are lost, as a failed write always is.
+    }
+}
+
+void NetRS485prg::rebuild_parameters()
+{
+    NetRS485::rebuild_parameters();
+    load();
+}
+
+void NetRS485prg::load()
+{
+    set_value_by_name("0x0007", std::to_string(settings_.read_link_value(key_address, 16)));
+    set_value_by_name("0x0009", std::to_string(settings_.read_link_value(key_baud_rate, 9600)));
+    set_value_by_name("0x000A", std::to_string(settings_.read_link_value(key_byte_size, 8)));
+    set_value_by_name("0x000B", std::to_string(settings_.read_link_value(key_stop_bits, 1)));
+
+    const auto* parity = find("0x000C");
+    if (!parity)
+        return;
+    const int code = settings_.read_link_value(key_parity, 3);
+    const auto items = split_items(parity->type_text);
+    std::string parity_text(texts::bad_parity);
+    for (std::size_t i = 0; i < std::size(parity_codes) && i < items.size(); ++i)
+        if (parity_codes[i] == code)
+            parity_text = items[i];
+    set_value_by_name("0x000C", parity_text);
+
+    auto port = std::make_unique<Parameter>("Port");
+    port->caption = texts::caption_port;
+    port->exchangeable = 1;
+    port->attribute_mode = 0;
+    port->type_text = join_port_list(serial_ports_);
+    append(std::move(port));
+    auto port_text = settings_.read_link_text(key_port_name);
+    if (!port_text || port_text->empty())
+        port_text = "COM" + std::to_string(settings_.read_link_value(key_port_number, 1));
+    set_value_by_name("Port", *port_text);
+
+    auto protocol = std::make_unique<Parameter>("Prot");
+    protocol->caption = texts::caption_protocol;
+    protocol->exchangeable = 1;
+    protocol->type_text = texts::protocol_modbus_rtu;
+    protocol->init_text = texts::protocol_modbus_rtu;
+    append(std::move(protocol));
+    set_value_by_name("Prot", std::string(texts::protocol_modbus_rtu));
+
+    for (auto& parameter : parameters) {
+        parameter->clear_changed();
+        parameter->attribute_mode = 0;
+    }
+}
+
+void NetRS485prg::save()
+{
+    settings_.write_link_value(key_address, text_to_int(value_by_name("0x0007")));
+    // The address length comes from a parameter that others add to this element; without it the
+    // value is that of "Нет данных", 0.
+    settings_.write_link_value(key_address_length, text_to_int(value_by_name("A.Len")));
+    settings_.write_link_value(key_baud_rate, text_to_int(value_by_name("0x0009")));
+    settings_.write_link_value(key_byte_size, text_to_int(value_by_name("0x000A")));
+    settings_.write_link_value(key_stop_bits, text_to_int(value_by_name("0x000B")));
+
+    const auto* parity = find("0x000C");
+    if (!parity)
+        return;
+    // A parity text that matches no item (a stored code that was not recognised) leaves the stored
+    // code as it was.
+    const auto items = split_items(parity->type_text);
+    for (std::size_t i = 0; i < std::size(parity_codes) && i < items.size(); ++i) {
+        if (parity->value_text == items[i]) {
+            settings_.write_link_value(key_parity, parity_codes[i]);
+            break;
+        }
+    }
+
+    const auto* port = find("Port");
+    if (!port)
+        return;
+    if (auto number = read_decimal(replace_all(port->value_text, "COM", "")))
+        settings_.write_link_value(key_port_number, *number);
+    settings_.write_link_text(key_port_name, port->value_text);
+}
+
+} // namespace zr740

@@ -1,0 +1,36 @@
+#pragma once
+// The program's own link settings: the instrument's network parameters plus the computer's port and
+// the protocol. They are loaded from the saved settings when the element is made and saved back when
+// it is destroyed; a configuration file never changes them.
+
+#include "model/net_rs485.h"
+#include "platform/settings_store.h"
+
+#include <string>
+#include <vector>
+
+namespace zr740 {
+
+class NetRS485prg : public NetRS485 {
+public:
+    // `serial_ports` are the choices of the "Port" parameter. `settings` must outlive the element.
+    NetRS485prg(Settings& settings, std::vector<std::string> serial_ports);
+    // Saves the settings.
+    ~NetRS485prg() override;
+    NetRS485prg(const NetRS485prg&) = delete;
+
+    // The network parameters, their values from the settings, then "Port" and "Prot".
+    void rebuild_parameters() override;
+    // Writes the current values into the settings.
+    void save();
+
+    static constexpr int fixed_icon = 19;
+
+private:
+    void load();
+
+    Settings& settings_;
+    std::vector<std::string> serial_ports_;
+};
+
+} // namespace zr740

@@ -1,0 +1,78 @@
+#include "platform/program_info.h"
+#include "platform/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace zr740 {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+void touch(const fs::path& path)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << "x";
+}
+
+TEST(ProgramInfo, VersionTextUsesPoints)
+{
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"1, 0, 0, 1", "1.0.0.1"},
+        {"2, 10, 3, 44", "2.10.3.44"},
+        {"1,0, 0", "1,0.0"}, // only comma-and-blank is a separator
+        {"", ""},
+        {"1, ", "1."},
+    };
+    for (auto [input, expected] : cases)
+        EXPECT_EQ(version_text_from_file_version(input), expected) << input;
+
+    auto version = program_version_text();
+    EXPECT_EQ(version.find(", "), std::string::npos);
+    EXPECT_EQ(std::count(version.begin(), version.end(), '.'), 3) << version;
+    EXPECT_FALSE(copyright_text().empty());
+}
+
+TEST(ProgramInfo, OsNameNamesSystemReleaseAndMachine)
+{
+    EXPECT_EQ(format_os_name("Linux", "6.1.0", "x86_64"), "Linux 6.1.0-x86_64");
+    auto name = os_name();
+    EXPECT_NE(name, platform_texts::unknown_os);
+    EXPECT_EQ(name.rfind("Linux ", 0), 0u) << name;
+}
+
+TEST(ProgramInfo, ProgramFolderIsTheFolderOfTheLinkTarget)
+{
+    TempDir dir;
+    touch(dir.path() / "opt" / "bin" / "zr740");
+    fs::create_symlink(dir.path() / "opt" / "bin" / "zr740", dir.path() / "self");
+    EXPECT_EQ(program_folder(dir.path() / "self"), dir.path() / "opt" / "bin");
+    EXPECT_EQ(program_folder(dir.path() / "missing"), fs::path());
+
+    auto real = program_folder();
+    EXPECT_TRUE(fs::is_directory(real)) << real;
+}
+
+TEST(ProgramInfo, DataFileBesideTheProgramThenInShare)
+{
+    TempDir dir;
+    auto bin = dir.path() / "usr" / "bin";
+    fs::create_directories(bin);
+    EXPECT_EQ(find_data_file(bin, "zr740.dat"), std::nullopt);
+
+    touch(dir.path() / "usr" / "share" / "zr740" / "zr740.dat");
+    EXPECT_EQ(find_data_file(bin, "zr740.dat"), dir.path() / "usr" / "share" / "zr740" / "zr740.dat");
+
+    touch(bin / "zr740.dat");
+    EXPECT_EQ(find_data_file(bin, "zr740.dat"), bin / "zr740.dat");
+
+    // A folder of that name is not the file.
+    fs::create_directories(bin / "help.chm");
+    EXPECT_EQ(find_data_file(bin, "help.chm"), std::nullopt);
+    EXPECT_EQ(find_data_file(fs::path(), "zr740.dat"), std::nullopt);
+}
+
+} // namespace
+} // namespace zr740
