@@ -5,7 +5,10 @@
 
 namespace zr740 {
 
-CHLB5Doc::CHLB5Doc(AppContext& context, Shell& shell) : context_(context), shell_(shell) {}
+CHLB5Doc::CHLB5Doc(AppContext& context, Shell& shell, Settings& settings, std::vector<std::string> serial_ports)
+    : context_(context), shell_(shell), link_(context.run, shell, settings, std::move(serial_ports))
+{
+}
 
 CHLB5Doc::~CHLB5Doc() = default;
 
@@ -20,16 +23,17 @@ std::string CHLB5Doc::description_path() const
 void CHLB5Doc::clear()
 {
     lists_.clear();
+    link_.network_branch = nullptr;
+    link_.pout.fill(nullptr);
     root_.reset();
     scanners_.reset();
-    pout_.fill(nullptr);
 }
 
 bool CHLB5Doc::load_description()
 {
     LoadedTrees trees;
-    if (!load_description_file(description_path(), context_.description_variant, lists_, instrument_version, pout_,
-                               shell_, trees))
+    if (!load_description_file(description_path(), context_.run.description_variant.load(), lists_,
+                               link_.instrument_version, link_.pout, shell_, trees))
         return false;
     adopt(std::move(trees));
     return true;
@@ -37,13 +41,14 @@ bool CHLB5Doc::load_description()
 
 void CHLB5Doc::load_description_text(std::string_view cp1251_text)
 {
-    adopt(parse_and_build(cp1251_text, lists_, instrument_version, pout_, shell_));
+    adopt(parse_and_build(cp1251_text, lists_, link_.instrument_version, link_.pout, shell_));
 }
 
 void CHLB5Doc::adopt(LoadedTrees trees)
 {
     root_ = std::move(trees.root);
     scanners_ = std::move(trees.scanners);
+    link_.network_branch = lists_.network;
     shell_.set_wait_cursor(true);
     if (on_tree_built)
         on_tree_built(*this);

@@ -4,6 +4,7 @@
 
 #include "description/description_lists.h"
 #include "description/description_loader.h"
+#include "link/device.h"
 #include "model/desc_branch.h"
 
 #include <functional>
@@ -13,11 +14,13 @@
 namespace zr740 {
 
 struct AppContext;
+class Settings;
 class Shell;
 
 class CHLB5Doc {
 public:
-    CHLB5Doc(AppContext& context, Shell& shell);
+    // `serial_ports`: the choices of the program's "Port" setting.
+    CHLB5Doc(AppContext& context, Shell& shell, Settings& settings, std::vector<std::string> serial_ports);
     ~CHLB5Doc();
     CHLB5Doc(const CHLB5Doc&) = delete;
     CHLB5Doc& operator=(const CHLB5Doc&) = delete;
@@ -37,12 +40,9 @@ public:
 
     DescBranch* root() const { return root_.get(); }
     DescBranch* scanners() const { return scanners_.get(); }
-    DescBranch* network_branch() const { return lists_.network; }
+    DescBranch* network_branch() const { return link_.network_branch; }
     const DescriptionLists& lists() const { return lists_; }
-    PoutTable& pout_table() { return pout_; }
-
-    // Firmware version of the connected instrument; unknown until the link has identified it.
-    InstrumentVersion instrument_version;
+    Device& link() { return link_; }
     // Set at construction when the start-up connection setup was cancelled: nothing is loaded.
     bool do_not_use = false;
     // Called after every load once the tree stands: this is where the device object of the
@@ -54,10 +54,10 @@ private:
 
     AppContext& context_;
     Shell& shell_;
+    Device link_;
     DescriptionLists lists_;
     std::unique_ptr<DescBranch> root_;
     std::unique_ptr<DescBranch> scanners_;
-    PoutTable pout_{};
 };
 
 } // namespace zr740

@@ -3,8 +3,28 @@
 #include "model/text.h"
 
 namespace zr740 {
-namespace {
-const std::vector<std::size_t> none;
+
+void NameIndex::add(std::string_view name, std::size_t index)
+{
+    if (next_.size() <= index)
+        next_.resize(index + 1, none);
+    const auto [it, inserted] = chains_.try_emplace(fold_case(name), Chain{index, index});
+    if (!inserted) {
+        next_[it->second.last] = index;
+        it->second.last = index;
+    }
+}
+
+std::size_t NameIndex::first(std::string_view name) const
+{
+    const auto it = chains_.find(fold_case(name));
+    return it == chains_.end() ? none : it->second.first;
+}
+
+void NameIndex::clear()
+{
+    chains_.clear();
+    next_.clear();
 }
 
 const DescConst* DescriptionLists::find_constant(std::string_view name) const
@@ -21,26 +41,18 @@ const DescType* DescriptionLists::find_type(std::string_view name) const
 
 DescParameter* DescriptionLists::find_parameter(std::string_view name)
 {
-    const auto it = parameter_index_.find(fold_case(name));
-    if (it == parameter_index_.end())
+    std::size_t index = NameIndex::none;
+    parameter_names_.for_each(name, [&](std::size_t i) {
+        if (index == NameIndex::none)
+            index = i;
+    });
+    if (index == NameIndex::none)
         return nullptr;
-    auto& slot = parameters_[it->second.front()];
+    auto& slot = parameters_[index];
     if (slot.use_count() > 1)
         slot = std::make_shared<DescParameter>(*slot);
     // The list holds the only reference now, so changing it is invisible to every branch.
     return slot.get();
-}
-
-const std::vector<std::size_t>& DescriptionLists::parameters_named(std::string_view name) const
-{
-    const auto it = parameter_index_.find(fold_case(name));
-    return it == parameter_index_.end() ? none : it->second;
-}
-
-const std::vector<std::size_t>& DescriptionLists::branches_named(std::string_view name) const
-{
-    const auto it = branch_index_.find(fold_case(name));
-    return it == branch_index_.end() ? none : it->second;
 }
 
 void DescriptionLists::add_constant(DescConst constant)
@@ -57,13 +69,13 @@ void DescriptionLists::add_type(DescType type)
 
 void DescriptionLists::add_parameter(DescParameter parameter)
 {
-    parameter_index_[fold_case(parameter.name)].push_back(parameters_.size());
+    parameter_names_.add(parameter.name, parameters_.size());
     parameters_.push_back(std::make_shared<DescParameter>(std::move(parameter)));
 }
 
 DescBranch& DescriptionLists::add_branch(std::unique_ptr<DescBranch> branch)
 {
-    branch_index_[fold_case(branch->name)].push_back(branches_.size());
+    branch_names_.add(branch->name, branches_.size());
     branches_.push_back(std::move(branch));
     return *branches_.back();
 }
@@ -86,7 +98,7 @@ DescriptionLists::Survivors DescriptionLists::release_templates()
     if (!network_survives)
         network = nullptr;
     branches_.clear();
-    branch_index_.clear();
+    branch_names_.clear();
     constants_.clear();
     constant_index_.clear();
     types_.clear();
@@ -101,7 +113,7 @@ void DescriptionLists::clear()
     release_templates();
     root = scanners = network = nullptr;
     parameters_.clear();
-    parameter_index_.clear();
+    parameter_names_.clear();
     copied_nodes = 0;
 }
 

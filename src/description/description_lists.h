@@ -4,6 +4,7 @@
 
 #include "model/desc_branch.h"
 #include "model/desc_records.h"
+#include "model/instrument_version.h"
 
 #include <cstddef>
 #include <memory>
@@ -14,11 +15,29 @@
 
 namespace zr740 {
 
-// The instrument's firmware version; both parts negative while no instrument has been identified.
-struct InstrumentVersion {
-    int major = -1;
-    int minor = -1;
-    bool known() const { return !(major < 0 && minor < 0); }
+// Case-insensitive name -> every index declared under it, in order. The indices of one name are
+// chained through one array instead of a vector per name, which keeps large descriptions cheap.
+class NameIndex {
+public:
+    static constexpr std::size_t none = static_cast<std::size_t>(-1);
+
+    void add(std::string_view name, std::size_t index);
+    template <typename F> void for_each(std::string_view name, F&& visit) const
+    {
+        for (auto i = first(name); i != none; i = next_[i])
+            visit(i);
+    }
+    void clear();
+
+private:
+    struct Chain {
+        std::size_t first;
+        std::size_t last;
+    };
+    std::size_t first(std::string_view name) const;
+
+    std::unordered_map<std::string, Chain> chains_;
+    std::vector<std::size_t> next_;
 };
 
 class DescriptionLists {
@@ -29,9 +48,15 @@ public:
     // The first descriptor of that name, ready to be changed: a descriptor that branches already
     // share is replaced by a private copy first, so that the branches keep what they copied.
     DescParameter* find_parameter(std::string_view name);
-    // Every descriptor / branch template of that name, in declaration order.
-    const std::vector<std::size_t>& parameters_named(std::string_view name) const;
-    const std::vector<std::size_t>& branches_named(std::string_view name) const;
+    // Indices of every descriptor / branch template of that name, in declaration order.
+    template <typename F> void for_each_parameter_named(std::string_view name, F&& visit) const
+    {
+        parameter_names_.for_each(name, visit);
+    }
+    template <typename F> void for_each_branch_named(std::string_view name, F&& visit) const
+    {
+        branch_names_.for_each(name, visit);
+    }
 
     void add_constant(DescConst constant);
     void add_type(DescType type);
@@ -68,8 +93,8 @@ private:
     // Keys are case-folded names.
     std::unordered_map<std::string, std::size_t> constant_index_;
     std::unordered_map<std::string, std::size_t> type_index_;
-    std::unordered_map<std::string, std::vector<std::size_t>> parameter_index_;
-    std::unordered_map<std::string, std::vector<std::size_t>> branch_index_;
+    NameIndex parameter_names_;
+    NameIndex branch_names_;
 };
 
 } // namespace zr740

@@ -223,24 +223,26 @@ int parse_branch(ParseContext& context, const Fields& fields, BranchKind kind)
         auto branch = std::make_unique<DescBranch>(std::string(fields[1]), static_cast<int>(count),
                                                    static_cast<int>(instance), icon, selected_icon);
         for (std::size_t i = 5; i < fields.size(); ++i) {
-            const auto& parameters = lists.parameters_named(fields[i]);
-            const auto& branches = lists.branches_named(fields[i]);
-            if (parameters.empty() && branches.empty()) {
-                std::string text(texts::unknown_child_1);
-                text += fields[i];
-                text += texts::unknown_child_2;
-                stop_message(context.shell, std::move(text), Owner::main_window);
-                return 0;
-            }
-            charge(context, parameters.size());
-            for (const auto index : parameters)
+            bool matched = false;
+            lists.for_each_parameter_named(fields[i], [&](std::size_t index) {
+                matched = true;
+                charge(context, 1);
                 branch->add_parameter_descriptor(lists.parameters()[index]);
-            for (const auto index : branches) {
+            });
+            lists.for_each_branch_named(fields[i], [&](std::size_t index) {
+                matched = true;
                 const auto& source = *lists.branches()[index];
                 charge(context, node_count(source));
                 auto copy = std::make_unique<DescBranch>(source);
                 follow_network_branch(lists, source, *copy);
                 branch->add_child(std::move(copy));
+            });
+            if (!matched) {
+                std::string text(texts::unknown_child_1);
+                text += fields[i];
+                text += texts::unknown_child_2;
+                stop_message(context.shell, std::move(text), Owner::main_window);
+                return 0;
             }
         }
         auto& added = lists.add_branch(std::move(branch));

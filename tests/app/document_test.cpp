@@ -1,5 +1,6 @@
 #include "app/app_context.h"
 #include "app/chlb5_doc.h"
+#include "support/memory_settings.h"
 #include "support/recording_shell.h"
 
 #include <gtest/gtest.h>
@@ -28,10 +29,11 @@ TEST_P(ShippedDescription, LoadsWithoutAnyMessage)
 {
     AppContext context;
     context.program_folder = shipped_folder;
-    context.description_variant = static_cast<std::uint8_t>(GetParam().variant);
+    context.run.description_variant = static_cast<std::uint8_t>(GetParam().variant);
     RecordingShell shell;
-    CHLB5Doc document(context, shell);
-    document.instrument_version = GetParam().version;
+    testing::MemorySettings settings;
+    CHLB5Doc document(context, shell, settings, {});
+    document.link().instrument_version = GetParam().version;
     int devices_created = 0;
     document.on_tree_built = [&](CHLB5Doc&) { ++devices_created; };
 
@@ -69,8 +71,9 @@ TEST(DocumentLoad, FirmwareBlockDecidesTheParameters)
         AppContext context;
         context.program_folder = shipped_folder;
         RecordingShell shell;
-        CHLB5Doc document(context, shell);
-        document.instrument_version = version;
+        testing::MemorySettings settings;
+    CHLB5Doc document(context, shell, settings, {});
+        document.link().instrument_version = version;
         EXPECT_TRUE(document.on_new_document());
         int n = 0;
         document.root()->for_each_parameter([&](Parameter&) { ++n; });
@@ -102,7 +105,8 @@ TEST(DocumentLoad, MissingOrDamagedFileGivesTheTreeFileMessage)
     AppContext context;
     context.program_folder = folder.str();
     RecordingShell shell;
-    CHLB5Doc document(context, shell);
+    testing::MemorySettings settings;
+    CHLB5Doc document(context, shell, settings, {});
 
     EXPECT_FALSE(document.on_new_document()); // no file at all
     {
@@ -134,9 +138,10 @@ TEST(DocumentLoad, UnknownVariantLoadsNothingSilently)
 {
     AppContext context;
     context.program_folder = shipped_folder;
-    context.description_variant = 2;
+    context.run.description_variant = 2;
     RecordingShell shell;
-    CHLB5Doc document(context, shell);
+    testing::MemorySettings settings;
+    CHLB5Doc document(context, shell, settings, {});
     EXPECT_FALSE(document.on_new_document());
     EXPECT_TRUE(shell.messages.empty());
 }
@@ -146,7 +151,8 @@ TEST(DocumentLoad, DocumentMarkedNotToBeUsedLoadsNothing)
     AppContext context;
     context.program_folder = shipped_folder;
     RecordingShell shell;
-    CHLB5Doc document(context, shell);
+    testing::MemorySettings settings;
+    CHLB5Doc document(context, shell, settings, {});
     document.do_not_use = true;
     EXPECT_FALSE(document.on_new_document());
     EXPECT_EQ(document.root(), nullptr);

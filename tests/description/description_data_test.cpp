@@ -4,6 +4,7 @@
 #include "description/packed_storage.h"
 #include "model/text.h"
 #include "model/value_types.h"
+#include "platform/temp_dir.h"
 #include "support/recording_shell.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::RecordingShell;
+
+std::string file_in(const testing::TempDir& dir, const std::string& name) { return (dir.path() / name).string(); }
 
 const std::string shipped_file = ZR740_BINARY_DIR "/bin/zr740.dat";
 const std::string pack_tool = ZR740_BINARY_DIR "/bin/zr740-pack";
@@ -172,27 +175,6 @@ TEST(ShippedDescription, VersionBlockAddsTheFirmware15Parameters)
     }
 }
 
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "zr740-pack-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-};
 
 void write_file(const std::string& path, const std::string& bytes)
 {
@@ -212,12 +194,12 @@ int run_pack(const std::vector<std::string>& arguments)
 
 TEST(PackTool, WritesWindows1251StreamsThatTheReaderTakesBack)
 {
-    TempDir dir;
+    testing::TempDir dir;
     const std::string text = "; проверка\nparameter 0x0007 1 int Адрес_°\n";
-    write_file(dir.file("a.txt"), "\xEF\xBB\xBF" + text); // a leading byte-order mark is dropped
-    write_file(dir.file("b.txt"), "root Прибор 1 1 1\n");
-    const auto out = dir.file("out.dat");
-    ASSERT_EQ(run_pack({out, "zr740.tree=" + dir.file("a.txt"), "zr740_old.tree=" + dir.file("b.txt")}), 0);
+    write_file(file_in(dir, "a.txt"), "\xEF\xBB\xBF" + text); // a leading byte-order mark is dropped
+    write_file(file_in(dir, "b.txt"), "root Прибор 1 1 1\n");
+    const auto out = file_in(dir, "out.dat");
+    ASSERT_EQ(run_pack({out, "zr740.tree=" + file_in(dir, "a.txt"), "zr740_old.tree=" + file_in(dir, "b.txt")}), 0);
 
     PackedStorage storage;
     ASSERT_TRUE(storage.open(out));
@@ -230,32 +212,32 @@ TEST(PackTool, WritesWindows1251StreamsThatTheReaderTakesBack)
 
 TEST(PackTool, RefusesBadInputAndLeavesTheOutputAlone)
 {
-    TempDir dir;
-    write_file(dir.file("good.txt"), "root Прибор 1 1 1\n");
-    write_file(dir.file("euro_sign_ok.txt"), "; €\n");
-    write_file(dir.file("cjk.txt"), "; ok\n; 漢字\n");
-    write_file(dir.file("bad_utf8.txt"), "; \xC3\x28\n");
-    write_file(dir.file("zero.txt"), std::string("; a\0b\n", 6));
-    write_file(dir.file("empty.txt"), "");
-    const auto out = dir.file("out.dat");
+    testing::TempDir dir;
+    write_file(file_in(dir, "good.txt"), "root Прибор 1 1 1\n");
+    write_file(file_in(dir, "euro_sign_ok.txt"), "; €\n");
+    write_file(file_in(dir, "cjk.txt"), "; ok\n; 漢字\n");
+    write_file(file_in(dir, "bad_utf8.txt"), "; \xC3\x28\n");
+    write_file(file_in(dir, "zero.txt"), std::string("; a\0b\n", 6));
+    write_file(file_in(dir, "empty.txt"), "");
+    const auto out = file_in(dir, "out.dat");
     write_file(out, "previous");
 
-    ASSERT_EQ(run_pack({out, "zr740.tree=" + dir.file("euro_sign_ok.txt")}), 0);
+    ASSERT_EQ(run_pack({out, "zr740.tree=" + file_in(dir, "euro_sign_ok.txt")}), 0);
     write_file(out, "previous");
 
     const std::vector<std::vector<std::string>> refused = {
         {out},
-        {out, "zr740.tree=" + dir.file("cjk.txt")},
-        {out, "zr740.tree=" + dir.file("bad_utf8.txt")},
-        {out, "zr740.tree=" + dir.file("zero.txt")},
-        {out, "zr740.tree=" + dir.file("empty.txt")},
-        {out, "zr740.tree=" + dir.file("absent.txt")},
-        {out, "zr740.tree" + dir.file("good.txt")},
-        {out, "=" + dir.file("good.txt")},
-        {out, "bad/name=" + dir.file("good.txt")},
-        {out, "a_name_longer_than_thirty_one_chars=" + dir.file("good.txt")},
-        {out, "zr740.tree=" + dir.file("good.txt"), "ZR740.TREE=" + dir.file("good.txt")},
-        {dir.file("no_such_dir/out.dat"), "zr740.tree=" + dir.file("good.txt")},
+        {out, "zr740.tree=" + file_in(dir, "cjk.txt")},
+        {out, "zr740.tree=" + file_in(dir, "bad_utf8.txt")},
+        {out, "zr740.tree=" + file_in(dir, "zero.txt")},
+        {out, "zr740.tree=" + file_in(dir, "empty.txt")},
+        {out, "zr740.tree=" + file_in(dir, "absent.txt")},
+        {out, "zr740.tree" + file_in(dir, "good.txt")},
+        {out, "=" + file_in(dir, "good.txt")},
+        {out, "bad/name=" + file_in(dir, "good.txt")},
+        {out, "a_name_longer_than_thirty_one_chars=" + file_in(dir, "good.txt")},
+        {out, "zr740.tree=" + file_in(dir, "good.txt"), "ZR740.TREE=" + file_in(dir, "good.txt")},
+        {file_in(dir, "no_such_dir/out.dat"), "zr740.tree=" + file_in(dir, "good.txt")},
     };
     for (const auto& arguments : refused) {
         SCOPED_TRACE(arguments.back());

@@ -1,0 +1,322 @@
+#include "link/device_io.h"
+
+#include "link/korvel_frame.h"
+#include "link/modbus_frame.h"
+#include "link/register_layout.h"
+#include "link/transaction_texts.h"
+#include "model/c_numbers.h"
+#include "model/parameter.h"
+#include "model/text.h"
+#include "platform/run_state.h"
+#include "platform/shell.h"
+
+#include <array>
+
+namespace zr740 {
+namespace {
+
+constexpr int max_timeouts = 2;     // a time-out is retried once
+constexpr int max_line_errors = 17; // a line error is retried up to 16 times
+constexpr int max_lost_starts = 11; // a reply without "#" is retried up to 10 times
+
+std::string fill_percent_s(std::string_view pattern, std::string_view value)
+{
+    return replace_all(pattern, "%s", value);
+}
+
+void set_status_bit(RunState& run, std::uint32_t bit, bool on)
+{
+    if (on)
+        run.exit_status |= bit;
+    else
+        run.exit_status &= ~bit;
+}
+
+// A time-out turns into a protocol error once a later reply shows that the line works.
+void promote_timeout(RunState& run)
+{
+    std::uint32_t expected = exit_bits::no_reply;
+    run.exit_status.compare_exchange_strong(expected, exit_bits::protocol_error);
+}
+
+} // namespace
+
+DeviceIO::DeviceIO(RunState& run, Shell& shell, Settings& settings, std::vector<std::string> serial_ports)
+    : run_(run), shell_(shell), link_settings_(std::make_unique<NetRS485prg>(settings, std::move(serial_ports)))
+{
+    sio_.set_activity_flag(&run_.activity);
+    sio_.set_trace(&trace_);
+    trace_.open_from_environment();
+}
+
+DeviceIO::~DeviceIO() = default;
+
+int DeviceIO::read_registers(Parameter& parameter, bool write)
+{
+    if (!sio_.is_open()) {
+        parameter.status_text = texts::port_open_failed;
+        return -1;
+    }
+    parameter.register_number = register_number_from_name(parameter.name);
+
+    std::uint8_t function = 3;
+    std::vector<std::uint8_t> data;
+    if (write) {
+        std::array<std::uint8_t, 4> raw{};
+        int length = 0;
+        // A value that cannot be encoded goes out as zeros, as the instrument expects a full frame;
+        // the reply then tells what it made of it.
+        parameter.encode(raw, length);
+        auto request = build_write_request(parameter.register_number, parameter.register_count, raw);
+        function = request.function;
+        data = std::move(request.data);
+    } else {
+        data = build_read_request(parameter.register_number, parameter.register_count);
+    }
+
+    run_.activity = 1;
+    parameter.status_text.clear();
+    const bool broadcast = parameter.scanner_channel == 255;
+    std::vector<std::uint8_t> payload;
+    modbus_transaction(function, data, payload, broadcast);
+
+    if (broadcast) {
+        parameter.scanner_channel = 0;
+    } else if (parameter.accept_reply(payload, function) == 0) {
+        parameter.status_text = texts::cannot_decode;
+        trace_.count_decode_failure();
+        return 2;
+    }
+    parameter.clear_changed();
+    return 0;
+}
+
+int DeviceIO::modbus_transaction(std::uint8_t function, std::span<const std::uint8_t> data,
+                                 std::vector<std::uint8_t>& payload, bool broadcast)
+{
+    ModbusFrame frame;
+    frame.build_request(broadcast ? 0 : sio_.address, function, data);
+    if (sio_.address_length > 8)
+        return -1;
+    payload.clear();
+
+    std::lock_guard lock(io_lock_);
+    std::array<std::uint8_t, Sio::reply_capacity> reply{};
+    int count = 0;
+    int timeouts = 0;
+    int line_errors = 0;
+    TransferResult result = transfer_ok;
+    while (true) {
+        trace_.set_retry(timeouts + line_errors);
+        result = sio_.transfer(frame.request, reply.data(), count);
+        if (result == transfer_timeout) {
+            if (++timeouts >= max_timeouts)
+                return transfer_timeout;
+        } else if (result == transfer_line_error) {
+            if (++line_errors >= max_line_errors)
+                return transfer_line_error;
+        } else {
+            break;
+        }
+    }
+    if (frame.decode_reply(std::span(reply.data(), static_cast<std::size_t>(count)), payload) != 0)
+        payload.clear();
+    return result;
+}
+
+int DeviceIO::korvel_transaction(bool request_bit, std::uint16_t identifier, std::span<const std::uint8_t> data,
+                                 std::vector<std::uint8_t>& reply, std::string& error, int address_offset)
+{
+    reply.clear();
+    std::string line;
+    if (!korvel_encode({sio_.address, sio_.address_length}, address_offset, request_bit, identifier, data, line)) {
+        error = texts::korvel_encode_failed;
+        return 0;
+    }
+    const std::span request(reinterpret_cast<const std::uint8_t*>(line.data()), line.size());
+
+    std::lock_guard lock(io_lock_);
+    std::array<std::uint8_t, Sio::reply_capacity> received{};
+    int count = 0;
+    if (identifier == korvel_unanswered_identifier) {
+        sio_.transfer(request, received.data(), count, ReplyEnd::carriage_return);
+        promote_timeout(run_);
+        return 1;
+    }
+    int timeouts = 0;
+    int line_errors = 0;
+    int lost_starts = 0;
+    while (true) {
+        trace_.set_retry(timeouts + line_errors + lost_starts);
+        const auto result = sio_.transfer(request, received.data(), count, ReplyEnd::carriage_return);
+        if (result == transfer_timeout) {
+            if (++timeouts >= max_timeouts) {
+                error = texts::timeout_no_link;
+                if (run_.exit_status.load() != exit_bits::protocol_error)
+                    run_.exit_status = exit_bits::no_reply;
+                return 0;
+            }
+        } else if (result == transfer_line_error) {
+            if (++line_errors >= max_line_errors) {
+                error = texts::wrong_port_settings;
+                run_.exit_status = exit_bits::protocol_error;
+                return 0;
+            }
+        } else if (count >= 2 && received[0] == '#') {
+            break;
+        } else if (++lost_starts >= max_lost_starts) {
+            error = texts::frame_start_lost;
+            run_.exit_status = exit_bits::protocol_error;
+            return 0;
+        }
+    }
+    promote_timeout(run_);
+
+    KorvelReply decoded;
+    std::string message;
+    const auto verdict =
+        korvel_decode(std::span(received.data(), static_cast<std::size_t>(count)), identifier, decoded, message);
+    switch (verdict) {
+    case KorvelVerdict::success:
+        reply = std::move(decoded.data);
+        return 1;
+    case KorvelVerdict::instrument_error:
+        if (!decoded.data.empty()) {
+            run_.exit_status = exit_bits::instrument_error;
+            error = korvel_device_error_text(static_cast<std::int8_t>(decoded.data[0]));
+        }
+        return 0;
+    case KorvelVerdict::foreign_identifier:
+    case KorvelVerdict::bad_crc:
+        trace_.count_crc_failure();
+        error = message;
+        return 0;
+    }
+    return 0;
+}
+
+int DeviceIO::open_port(bool show_message)
+{
+    std::lock_guard lock(port_lock_);
+    if (sio_.is_open())
+        sio_.close();
+    load_link_settings();
+    if (run_.silent)
+        return -1;
+    const int code = sio_.open();
+    set_status_bit(run_, exit_bits::port_unavailable, code != 0);
+    if (code != 0 && show_message && !run_.started_with_options) {
+        std::string text = fill_percent_s(texts::cannot_open_port, sio_.port_name);
+        // The system's reason helps more than the generic advice, so it goes on a line of its own.
+        if (!sio_.open_error().empty())
+            text += "\n" + sio_.open_error();
+        shell_.message(text, std::string(texts::serial_driver_error), Icon::stop, Owner::main_window);
+    }
+    return code;
+}
+
+void DeviceIO::load_link_settings()
+{
+    auto& settings = *link_settings_;
+    auto number = [&](std::string_view name, int& field) {
+        if (const auto* parameter = settings.find(name))
+            field = static_cast<int>(c_atol(parameter->value_text));
+    };
+    if (const auto* port = settings.find("Port"))
+        sio_.port_name = port->value_text;
+    number("0x0009", sio_.baud_rate);
+    number("0x0007", sio_.address);
+    number("A.Len", sio_.address_length);
+    number("0x000A", sio_.data_bits);
+    number("0x000B", sio_.stop_bits);
+    if (const auto* parity = settings.find("0x000C")) {
+        static constexpr int codes[] = {3, 1, 4};
+        for (int item = 0; item < 3; ++item)
+            if (parity->value_text == parity->item_text(item))
+                sio_.parity_code = codes[item];
+    }
+    settings.clear_changed();
+    needs_apply = false;
+    needs_reread = false;
+}
+
+std::uint8_t DeviceIO::identify(bool show_messages)
+{
+    Parameter name(0, 4, 3);
+    Parameter version(4, 3, 3);
+    std::string information;
+    std::string errors;
+    std::uint8_t result = 0;
+
+    if (read_registers(name, false) == 0) {
+        information += std::string(texts::instrument_label) + name.value_text + "\n";
+        result |= answered;
+        const std::string_view rows[] = {texts::identification_current, texts::identification_old};
+        for (std::uint8_t row = 0; row < 2; ++row) {
+            if (equals_no_case(name.value_text, rows[row])) {
+                result |= recognised;
+                run_.description_variant = row;
+                break;
+            }
+        }
+    } else {
+        errors += std::string(texts::parameter_error) + " 'dev': \n" + name.status_text + "\n";
+    }
+
+    if (read_registers(version, false) == 0) {
+        information += std::string(texts::firmware_label) + version.value_text + "\n";
+        std::vector<std::string_view> tokens;
+        std::size_t start = 0;
+        const std::string_view text = version.value_text;
+        for (std::size_t i = 0; i <= text.size(); ++i) {
+            if (i == text.size() || text[i] == '.' || text[i] == ' ') {
+                if (i > start)
+                    tokens.push_back(text.substr(start, i - start));
+                start = i + 1;
+            }
+        }
+        if (!tokens.empty())
+            if (const auto major = scan_c_integer(tokens[0]))
+                instrument_version.major = static_cast<int>(*major);
+        if (tokens.size() > 1)
+            if (const auto minor = scan_c_integer(tokens[1]))
+                instrument_version.minor = static_cast<int>(*minor);
+    } else {
+        errors += std::string(texts::parameter_error) + " 'ver':\n" + version.status_text + "\n";
+    }
+
+    if (show_messages) {
+        if (!errors.empty())
+            shell_.message(errors, std::string(texts::link_caption), Icon::stop, Owner::main_window);
+        if (!information.empty())
+            shell_.message(information, std::string(texts::link_caption), Icon::information, Owner::main_window);
+    }
+    return result;
+}
+
+bool DeviceIO::check_link()
+{
+    std::lock_guard lock(port_lock_);
+    if (open_port(true) == -1)
+        return false;
+    for (int round = 0; round < 2; ++round) {
+        sio_.automatic_converter = 1;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            run_.activity = 0;
+            const auto found = identify(false);
+            if (found & recognised) {
+                run_.exit_status &= ~(exit_bits::protocol_error | exit_bits::not_recognised);
+                return true;
+            }
+            if (found & answered)
+                run_.exit_status = exit_bits::not_recognised;
+            else
+                sio_.automatic_converter = sio_.automatic_converter ? 0 : 1;
+        }
+    }
+    sio_.automatic_converter = 0;
+    run_.activity = 0;
+    return false;
+}
+
+} // namespace zr740

@@ -1,0 +1,82 @@
+#pragma once
+// Transactions with the instrument: one parameter read or written by Modbus-RTU with the retry
+// policy, the locking and the error reporting the rest of the program relies on; the Korvel frame
+// transaction; opening the port with the program's link settings; and the link check that
+// identifies the instrument.
+
+#include "link/frame_trace.h"
+#include "link/sio.h"
+#include "model/instrument_version.h"
+#include "model/net_rs485prg.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zr740 {
+
+class Parameter;
+class Settings;
+class Shell;
+struct RunState;
+
+class DeviceIO {
+public:
+    // Identification result bits.
+    static constexpr std::uint8_t answered = 2;
+    static constexpr std::uint8_t recognised = 1;
+
+    DeviceIO(RunState& run, Shell& shell, Settings& settings, std::vector<std::string> serial_ports);
+    virtual ~DeviceIO();
+    DeviceIO(const DeviceIO&) = delete;
+    DeviceIO& operator=(const DeviceIO&) = delete;
+
+    // One Modbus exchange for the parameter. 0 success, -1 port not open, 2 reply not decoded.
+    int read_registers(Parameter& parameter, bool write);
+    // Returns a transfer result, or -1 without sending when the address is longer than 8 bits.
+    int modbus_transaction(std::uint8_t function, std::span<const std::uint8_t> data,
+                           std::vector<std::uint8_t>& payload, bool broadcast);
+    // 1 success with the reply data, 0 failure with `error` filled.
+    int korvel_transaction(bool request_bit, std::uint16_t identifier, std::span<const std::uint8_t> data,
+                           std::vector<std::uint8_t>& reply, std::string& error, int address_offset);
+    // 0 the port is open; -1 in silent mode (left closed); else the open code of the line.
+    int open_port(bool show_message);
+    // Copies the program's link settings into the line.
+    void load_link_settings();
+    // Identifies the instrument, trying both converter modes. True when it was recognised.
+    bool check_link();
+    // Reads the instrument's name and version; bit `answered` when the name came, `recognised`
+    // when it is one of ours (the description variant is then set).
+    std::uint8_t identify(bool show_messages);
+
+    Sio& sio() { return sio_; }
+    NetRS485prg& link_settings() { return *link_settings_; }
+    FrameTrace& trace() { return trace_; }
+    // The process-wide port lock: opening and closing the port, a whole batch job, one scanner
+    // poll, the whole link check. Always taken before the transaction lock, never inside it.
+    std::recursive_mutex& port_lock() { return port_lock_; }
+
+    // The firmware version of the identified instrument; unknown until then.
+    InstrumentVersion instrument_version;
+    // Raised by a batch write of network parameters (apply them) and of parameters that change
+    // others (read again); cleared when the link settings are taken over.
+    std::atomic<bool> needs_apply{false};
+    std::atomic<bool> needs_reread{false};
+
+protected:
+    RunState& run_;
+    Shell& shell_;
+
+private:
+    Sio sio_;
+    FrameTrace trace_;
+    std::unique_ptr<NetRS485prg> link_settings_;
+    std::recursive_mutex io_lock_;
+    std::recursive_mutex port_lock_;
+};
+
+} // namespace zr740

@@ -1,0 +1,34 @@
+#pragma once
+// The few tty driver requests that need the kernel's own termios definitions (termios2 and the
+// serial driver records). Those definitions clash with the C library's <termios.h>, so they live
+// in a translation unit of their own behind this plain interface.
+
+#include <cstdint>
+
+namespace zr740::serial_driver {
+
+// Sets any rate the driver accepts, the input and output speeds alike (termios2 with BOTHER).
+// False, with errno set, when the driver refuses.
+bool set_speed(int fd, std::uint32_t baud);
+
+// The output speed the driver keeps for the line; 0 when it cannot be read.
+std::uint32_t output_speed(int fd);
+
+// Asks the driver to hand received bytes on at once instead of holding them for its latency timer
+// (USB adapters hold short replies for up to 16 ms). Quietly does nothing where the driver has no
+// such setting, as on a pseudo-terminal.
+void request_low_latency(int fd);
+
+// Break, framing, parity and overrun errors the driver has counted since it was loaded.
+struct LineErrorCount {
+    std::uint64_t brk = 0;
+    std::uint64_t frame = 0;
+    std::uint64_t parity = 0;
+    std::uint64_t overrun = 0;
+    std::uint64_t total() const { return brk + frame + parity + overrun; }
+};
+
+// False when the driver keeps no counters (a pseudo-terminal, some USB drivers).
+bool read_line_errors(int fd, LineErrorCount& count);
+
+} // namespace zr740::serial_driver

@@ -1,0 +1,467 @@
+#include "link/sio.h"
+
+#include "link/frame_trace.h"
+#include "link/line_format.h"
+#include "link/modbus_frame.h"
+#include "link/serial_driver.h"
+#include "link/sio_texts.h"
+#include "platform/serial_ports.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <string_view>
+#include <vector>
+
+namespace zr740 {
+namespace {
+
+constexpr std::int64_t ns_per_ms = 1'000'000;
+constexpr std::int64_t ns_per_s = 1'000'000'000;
+
+// Replies longer than this without a complete frame are garbage.
+constexpr int max_reply = 255;
+// Fewer bytes than this cannot be a reply; the end rules are not even tried.
+constexpr int min_reply = 5;
+
+std::int64_t monotonic_ns()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * ns_per_s + now.tv_nsec;
+}
+
+timespec to_timespec(std::int64_t ns)
+{
+    return timespec{static_cast<time_t>(ns / ns_per_s), static_cast<long>(ns % ns_per_s)};
+}
+
+constexpr std::array<int, 15> accepted_bauds = {110,   300,   600,   1200,  2400,  4800,   9600,  14400,
+                                                19200, 28800, 38400, 56000, 57600, 115200, 128000};
+
+// The termios constant of a rate the C library knows; 0 for the rates that need termios2.
+speed_t standard_speed(int baud)
+{
+    switch (baud) {
+    case 110: return B110;
+    case 300: return B300;
+    case 600: return B600;
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return 0;
+    }
+}
+
+std::string fill(std::string_view pattern, std::string_view key, std::string_view value)
+{
+    std::string text(pattern);
+    for (auto at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
+        text.replace(at, key.size(), value);
+    return text;
+}
+
+// The group that may read and write the device, when its permissions give the group both.
+std::string writable_group(const std::string& path)
+{
+    struct stat info{};
+    if (::stat(path.c_str(), &info) != 0)
+        return {};
+    if ((info.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
+        return {};
+    const long hint = sysconf(_SC_GETGR_R_SIZE_MAX);
+    std::vector<char> buffer(hint > 0 ? static_cast<std::size_t>(hint) : 4096);
+    while (true) {
+        group entry{};
+        group* found = nullptr;
+        const int error = getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found);
+        if (error == ERANGE && buffer.size() < (1u << 20)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (error != 0 || found == nullptr)
+            return {};
+        return found->gr_name;
+    }
+}
+
+} // namespace
+
+std::string open_failure_reason(int error, const std::string& path)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return fill(texts::port_not_found, "%s", path);
+    case ENOTTY:
+    case EISDIR:
+        return fill(texts::port_not_a_tty, "%s", path);
+    case EBUSY:
+    case EWOULDBLOCK:
+        return fill(texts::port_busy, "%s", path);
+    case EACCES:
+    case EPERM: {
+        const std::string group_name = writable_group(path);
+        if (group_name.empty())
+            return fill(texts::port_access_denied, "%s", path);
+        return fill(fill(texts::port_access_denied_group, "%s", path), "%g", group_name);
+    }
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+        return fill(texts::port_no_hardware, "%s", path);
+    default: {
+        const char* name = strerrorname_np(error);
+        const std::string code = std::string(name ? name : "?") + " (" + std::to_string(error) + ")";
+        return fill(fill(texts::port_system_error, "%s", path), "%e", code);
+    }
+    }
+}
+
+Sio::Sio() : abort_fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+Sio::~Sio()
+{
+    if (fd_ >= 0)
+        close();
+    if (abort_fd_ >= 0)
+        ::close(abort_fd_);
+}
+
+std::string Sio::device_path() const { return port_alias(port_name); }
+
+int Sio::open()
+{
+    character_time = 0.0f;
+    reply_timeout = 0;
+    open_error_.clear();
+    if (fd_ >= 0)
+        close();
+
+    const std::string path = device_path();
+    // Non-blocking for good: every wait is a poll(), and the open itself must not wait for carrier.
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        open_error_ = open_failure_reason(errno, path);
+        return -1;
+    }
+    if (!isatty(fd)) {
+        ::close(fd);
+        open_error_ = open_failure_reason(ENOTTY, path);
+        return -1;
+    }
+    // The port is not shared. TIOCEXCL keeps other openers out (except privileged ones); the lock
+    // also stops programs that take the usual advisory lock, root or not.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        open_error_ = open_failure_reason(error == EWOULDBLOCK ? EBUSY : error, path);
+        return -1;
+    }
+    (void)ioctl(fd, TIOCEXCL);
+    fd_ = fd;
+
+    termios settings{};
+    if (tcgetattr(fd_, &settings) != 0)
+        return -2;
+    if (parity_code < 0 || parity_code > 5)
+        return -2;
+    if (data_bits < 5 || data_bits > 8)
+        return -3;
+    if (stop_bits != 1 && stop_bits != 2)
+        return -2;
+    if (std::find(accepted_bauds.begin(), accepted_bauds.end(), baud_rate) == accepted_bauds.end())
+        return -2;
+
+    apply_line_format(settings, parity_code, stop_bits, data_bits);
+    character_time = 1000.0f * static_cast<float>(bits_per_character(parity_code, stop_bits, data_bits)) /
+                     static_cast<float>(baud_rate);
+
+    const speed_t speed = standard_speed(baud_rate);
+    // A rate the C library has no constant for is set through termios2 afterwards.
+    cfsetispeed(&settings, speed ? speed : B38400);
+    cfsetospeed(&settings, speed ? speed : B38400);
+    if (tcsetattr(fd_, TCSANOW, &settings) != 0)
+        return -2;
+    if (!speed && !serial_driver::set_speed(fd_, static_cast<std::uint32_t>(baud_rate)))
+        return -2;
+
+    const double ct = character_time;
+    timeouts.read_interval = static_cast<std::uint32_t>(std::ceil(1.5 * ct));
+    timeouts.read_total_multiplier = static_cast<std::uint32_t>(std::ceil(timeouts.read_interval + ct));
+    timeouts.read_total_constant = 100;
+    timeouts.write_total_multiplier = 10;
+    timeouts.write_total_constant = 500;
+    reply_timeout = static_cast<std::uint16_t>(timeouts.read_total_multiplier * 30 + 100);
+
+    serial_driver::request_low_latency(fd_);
+    // DTR and RTS stay low as long as the program does not key the transmitter; Linux raises both
+    // when the device is opened.
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    (void)ioctl(fd_, TIOCMBIC, &lines);
+    serial_driver::LineErrorCount probe;
+    has_line_counters_ = serial_driver::read_line_errors(fd_, probe);
+    return 0;
+}
+
+int Sio::close()
+{
+    if (fd_ < 0)
+        return -2;
+    // A device that has gone away refuses the flush; the descriptor is released all the same so
+    // that the port can be opened again when the device comes back.
+    const int result = tcflush(fd_, TCIOFLUSH) == 0 ? 0 : -1;
+    // The exclusive mark belongs to the tty, not to this descriptor: a tty that outlives the close
+    // (a pty slave while its master is open) would refuse the next open.
+    (void)ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+    fd_ = -1;
+    has_line_counters_ = false;
+    return result;
+}
+
+int Sio::purge(int kind)
+{
+    if (fd_ < 0)
+        return -2;
+    int queue = 0;
+    switch (kind) {
+    case 0: queue = TCIFLUSH; break;
+    case 1: queue = TCOFLUSH; break;
+    case 2: queue = TCIOFLUSH; break;
+    default: return 0;
+    }
+    return tcflush(fd_, queue) == 0 ? 0 : -1;
+}
+
+void Sio::abort()
+{
+    if (abort_fd_ < 0)
+        return;
+    const std::uint64_t one = 1;
+    // Only fails when the counter is about to overflow, which leaves it signalled anyway.
+    [[maybe_unused]] const auto written = ::write(abort_fd_, &one, sizeof one);
+}
+
+bool Sio::abort_signalled() const
+{
+    if (abort_fd_ < 0)
+        return false;
+    pollfd event{abort_fd_, POLLIN, 0};
+    return poll(&event, 1, 0) == 1 && (event.revents & POLLIN) != 0;
+}
+
+void Sio::reset_abort()
+{
+    if (abort_fd_ < 0)
+        return;
+    std::uint64_t value = 0;
+    // Reading an eventfd returns its counter and clears it; EAGAIN when it was clear already.
+    [[maybe_unused]] const auto got = ::read(abort_fd_, &value, sizeof value);
+}
+
+void Sio::busy_wait(double milliseconds)
+{
+    if (!(milliseconds > 0.0))
+        return;
+    const auto end = monotonic_ns() + static_cast<std::int64_t>(milliseconds * static_cast<double>(ns_per_ms));
+    while (monotonic_ns() < end) {
+    }
+}
+
+void Sio::set_rts(bool high) const
+{
+    int line = TIOCM_RTS;
+    // A pseudo-terminal has no modem lines (ENOTTY/EINVAL) and a vanished device refuses everything;
+    // neither is a reason to give up the transfer.
+    (void)ioctl(fd_, high ? TIOCMBIS : TIOCMBIC, &line);
+}
+
+TransferResult Sio::transfer(std::span<const std::uint8_t> request, std::uint8_t* reply, int& reply_count,
+                             ReplyEnd end)
+{
+    reply_count = 0;
+    if (fd_ < 0)
+        return transfer_aborted;
+    std::memset(reply, 0, max_read);
+    // A stop meant for an earlier transfer must not cut this one short.
+    reset_abort();
+    if (activity_)
+        *activity_ = 1;
+
+    serial_driver::LineErrorCount before;
+    if (has_line_counters_ && !serial_driver::read_line_errors(fd_, before))
+        has_line_counters_ = false;
+    line_errors_before_ = before.total();
+
+    bool line_dead = false;
+    const bool sent = send(request, line_dead);
+    const std::int64_t sent_at = monotonic_ns();
+    const TransferResult result = sent ? receive(reply, reply_count, end, line_dead) : transfer_aborted;
+    if (trace_) {
+        const auto response_us = static_cast<std::uint64_t>((monotonic_ns() - sent_at) / 1000);
+        trace_->record(request, std::span<const std::uint8_t>(reply, static_cast<std::size_t>(reply_count)),
+                       result, response_us);
+    }
+    return result;
+}
+
+bool Sio::send(std::span<const std::uint8_t> request, bool& line_dead)
+{
+    if (automatic_converter)
+        return write_all(request, line_dead);
+
+    // The converter transmits while RTS is high. Each byte is followed by one character time on
+    // the clock, so RTS falls about when the last stop bit has left the UART.
+    set_rts(true);
+    bool completed = true;
+    for (std::size_t i = 0; i < request.size() && !line_dead; ++i) {
+        if (!write_all(request.subspan(i, 1), line_dead)) {
+            completed = false;
+            break;
+        }
+        busy_wait(character_time);
+        // At slow rates the waits add up to seconds; a stop must not have to sit them out.
+        if (abort_signalled()) {
+            completed = false;
+            break;
+        }
+    }
+    set_rts(false);
+    return completed;
+}
+
+// False only when the transfer was aborted. A line that refuses the bytes (a device that has gone
+// away) sets `line_dead` and lets the transfer run into its time-out.
+bool Sio::write_all(std::span<const std::uint8_t> bytes, bool& line_dead)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN) {
+            std::array<pollfd, 2> events{{{fd_, POLLOUT, 0}, {abort_fd_, POLLIN, 0}}};
+            const int ready = poll(events.data(), events.size(), -1);
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready > 0 && (events[1].revents & POLLIN) != 0)
+                return false;
+            if (ready > 0 && (events[0].revents & POLLOUT) != 0)
+                continue;
+        }
+        line_dead = true;
+        return true;
+    }
+    return true;
+}
+
+TransferResult Sio::wait_out(std::int64_t deadline_ns) const
+{
+    while (true) {
+        const std::int64_t remaining = deadline_ns - monotonic_ns();
+        if (remaining <= 0)
+            return transfer_timeout;
+        pollfd event{abort_fd_, POLLIN, 0};
+        const timespec limit = to_timespec(remaining);
+        const int ready = ppoll(&event, 1, &limit, nullptr);
+        if (ready > 0 && (event.revents & POLLIN) != 0)
+            return transfer_aborted;
+        if (ready < 0 && errno != EINTR) {
+            // No way left to wait for the abort; sleep out the rest.
+            const timespec rest = to_timespec(std::max<std::int64_t>(deadline_ns - monotonic_ns(), 0));
+            nanosleep(&rest, nullptr);
+            return transfer_timeout;
+        }
+    }
+}
+
+// Gathers reply bytes until a complete reply, silence for the reply time-out (restarted by every
+// arrival), a line error, too many bytes, or an abort.
+//
+// A device that disappears (USB adapter unplugged, the other end of a pseudo-terminal closed) hangs
+// the tty up: poll() then reports it ready for ever and reads give 0 or EIO. That is treated as a
+// line that has fallen silent: the transfer waits out the reply time-out counted from the last byte
+// that came, still abortable, and ends with 2, keeping what arrived. The transaction layer then
+// reports "no reply", which is what a user of a vanished device sees, and nothing spins.
+TransferResult Sio::receive(std::uint8_t* reply, int& reply_count, ReplyEnd end, bool line_dead)
+{
+    const std::int64_t silence = static_cast<std::int64_t>(reply_timeout) * ns_per_ms;
+    std::int64_t deadline = monotonic_ns() + silence;
+    if (line_dead)
+        return wait_out(deadline);
+
+    while (true) {
+        const std::int64_t remaining = deadline - monotonic_ns();
+        if (remaining <= 0)
+            return transfer_timeout;
+        std::array<pollfd, 2> events{{{fd_, POLLIN, 0}, {abort_fd_, POLLIN, 0}}};
+        const timespec limit = to_timespec(remaining);
+        const int ready = ppoll(events.data(), events.size(), &limit, nullptr);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            return wait_out(deadline);
+        }
+        if (ready == 0)
+            return transfer_timeout;
+        if ((events[1].revents & POLLIN) != 0)
+            return transfer_aborted;
+
+        if ((events[0].revents & POLLIN) != 0) {
+            // Non-blocking read with VMIN 0: whatever is queued, at most max_read bytes.
+            const ssize_t n = ::read(fd_, reply + reply_count, max_read);
+            if (n > 0) {
+                reply_count += static_cast<int>(n);
+                deadline = monotonic_ns() + silence;
+                if (reply_count >= min_reply) {
+                    if (reply_count > max_reply)
+                        return transfer_too_long;
+                    if (reply_ends(std::span<const std::uint8_t>(reply, static_cast<std::size_t>(reply_count)), end))
+                        return transfer_ok;
+                }
+            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+                return wait_out(deadline);
+            }
+        } else if ((events[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            return wait_out(deadline);
+        }
+
+        if (has_line_counters_) {
+            serial_driver::LineErrorCount now;
+            if (serial_driver::read_line_errors(fd_, now) && now.total() != line_errors_before_)
+                return transfer_line_error;
+        }
+    }
+}
+
+bool Sio::reply_ends(std::span<const std::uint8_t> gathered, ReplyEnd end)
+{
+    if (end == ReplyEnd::carriage_return)
+        return gathered.front() == '#' && gathered.back() == '\r';
+    return modbus_reply_complete(gathered);
+}
+
+} // namespace zr740

@@ -1,0 +1,115 @@
+#pragma once
+// The serial line: opens a tty with the link settings, derives the character time and the
+// time-outs from them, and performs one request/reply transfer at a time. It keys the RS-485
+// converter's transmit direction through RTS when the converter is not automatic.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace zr740 {
+
+class FrameTrace;
+
+enum TransferResult : int {
+    transfer_ok = 0,          // a reply was gathered
+    transfer_aborted = -1,    // port not open, or the transfer was aborted
+    transfer_timeout = 2,     // silence for the reply time-out; what arrived stays in the buffer
+    transfer_line_error = 3,  // break, framing, parity or overrun error on the line
+    transfer_too_long = 6,    // more than 255 bytes without a complete frame
+};
+
+// How the end of a reply is recognised: the Modbus-RTU completeness rule, or the carriage return
+// that closes a Korvel frame.
+enum class ReplyEnd { modbus, carriage_return };
+
+struct PortTimeouts {
+    std::uint32_t read_interval = 0;
+    std::uint32_t read_total_multiplier = 0;
+    std::uint32_t read_total_constant = 0;
+    std::uint32_t write_total_multiplier = 0;
+    std::uint32_t write_total_constant = 0;
+};
+
+class Sio {
+public:
+    // A reply buffer must hold this many bytes: 255 plus one read of up to 31.
+    static constexpr std::size_t reply_capacity = 286;
+    static constexpr std::size_t max_read = 31;
+
+    Sio();
+    virtual ~Sio();
+    Sio(const Sio&) = delete;
+    Sio& operator=(const Sio&) = delete;
+
+    // 0; -1 the port cannot be opened: missing, not a tty, in use (also by another program's
+    // advisory lock), no permission (the reason in open_error()); -2 unsupported parity, stop bits
+    // or baud rate, or the line settings cannot be read or applied; -3 data bits outside 5..8.
+    // On -2 and -3 the port stays open and the caller closes it.
+    int open();
+    // -2 when not open; -1 when the flush failed (the port is closed all the same); else 0.
+    int close();
+    // 0 receive queue, 1 transmit queue, 2 both. -2 not open, -1 failure, 0 done.
+    int purge(int kind);
+    bool is_open() const { return fd_ >= 0; }
+
+    // Sends the request and gathers the reply into `reply` (reply_capacity bytes). A device that has
+    // gone away (hung-up tty) reads as a silent line: 2 after the reply time-out, never a busy loop.
+    TransferResult transfer(std::span<const std::uint8_t> request, std::uint8_t* reply, int& reply_count,
+                            ReplyEnd end = ReplyEnd::modbus);
+    // Cuts a running transfer short (from another thread). Every transfer starts by clearing the
+    // signal, so an abort that comes before a transfer begins does not reach it.
+    void abort();
+    // Whether abort() was called since the last transfer began or the last reset_abort().
+    bool abort_signalled() const;
+    void reset_abort();
+
+    // Spins on the monotonic clock for the given number of milliseconds.
+    static void busy_wait(double milliseconds);
+
+    // The system's reason for the last failed open, in the program's language; empty when none.
+    const std::string& open_error() const { return open_error_; }
+    // The device path the port name stands for ("COMn" is /dev/ttyS(n-1)).
+    std::string device_path() const;
+
+    void set_trace(FrameTrace* trace) { trace_ = trace; }
+    // Set to 1 by every transfer; the link check clears it.
+    void set_activity_flag(std::atomic<int>* flag) { activity_ = flag; }
+
+    int automatic_converter = 0;
+    std::string port_name = "COM1";
+    int baud_rate = 9600;
+    int parity_code = 3;
+    int stop_bits = 1;
+    int data_bits = 8;
+    int address_length = 8;
+    int address = 16;
+    PortTimeouts timeouts;
+    float character_time = 0.0f; // ms
+    std::uint16_t reply_timeout = 0; // ms
+
+private:
+    bool send(std::span<const std::uint8_t> request, bool& line_dead);
+    bool write_all(std::span<const std::uint8_t> bytes, bool& line_dead);
+    TransferResult receive(std::uint8_t* reply, int& reply_count, ReplyEnd end, bool line_dead);
+    TransferResult wait_out(std::int64_t deadline_ns) const;
+    void set_rts(bool high) const;
+    static bool reply_ends(std::span<const std::uint8_t> gathered, ReplyEnd end);
+
+    int fd_ = -1;
+    int abort_fd_ = -1;
+    std::string open_error_;
+    FrameTrace* trace_ = nullptr;
+    std::atomic<int>* activity_ = nullptr;
+    // Line errors are counted by the driver; a transfer compares the sum with the one it began with.
+    bool has_line_counters_ = false;
+    std::uint64_t line_errors_before_ = 0;
+};
+
+// The system's reason why a device could not be opened, in the program's language: `error` is the
+// errno of the failed call, `path` the device (whose owning group an access refusal names).
+std::string open_failure_reason(int error, const std::string& path);
+
+} // namespace zr740

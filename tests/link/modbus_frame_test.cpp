@@ -1,0 +1,173 @@
+#include "link/modbus_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zr740 {
+namespace {
+
+// "10 03 04" → {0x10, 0x03, 0x04}
+std::vector<std::uint8_t> hex(std::string_view text)
+{
+    std::vector<std::uint8_t> bytes;
+    std::istringstream in{std::string(text)};
+    unsigned value = 0;
+    while (in >> std::hex >> value)
+        bytes.push_back(static_cast<std::uint8_t>(value));
+    return bytes;
+}
+
+std::vector<std::uint8_t> ascii(std::string_view text)
+{
+    return {text.begin(), text.end()};
+}
+
+TEST(ModbusCrc, MatchesPublishedValues)
+{
+    EXPECT_EQ(modbus_crc16(ascii("123456789")), 0x4B37);
+    EXPECT_EQ(modbus_crc16({}), 0xFFFF);
+    // Read of ten registers from slave 1, a frame found in every Modbus manual: CRC bytes C5 CD.
+    EXPECT_EQ(modbus_crc16(hex("01 03 00 00 00 0A")), 0xCDC5);
+    EXPECT_EQ(modbus_crc16(hex("01 03 00 00 00 01")), 0x0A84);
+}
+
+TEST(ModbusRequest, BuildsFramesAndRefusesWhatTheLineCannotCarry)
+{
+    struct Row {
+        int address;
+        int function;
+        std::string_view data;
+        int result;
+        std::string_view frame;
+    };
+    const Row rows[] = {
+        {1, 3, "00 00 00 0A", 0, "01 03 00 00 00 0A C5 CD"},
+        {0x10, 3, "00 09 00 01", 0, "10 03 00 09 00 01 57 49"},
+        {0x10, 6, "00 07 00 11", 0, "10 06 00 07 00 11 FB 46"},
+        {0x10, 16, "00 20 00 02 04 41 20 00 00", 0, "10 10 00 20 00 02 04 41 20 00 00 B4 7D"},
+        {0, 6, "00 07 00 11", 0, "00 06 00 07 00 11 F9 D6"}, // broadcast
+        {247, 17, "", 0, "F7 11 87 8C"},
+        {0x10, 4, "00 00 00 01", 0, "10 04 00 00 00 01 32 8B"},
+        {0x10, 65, "01", 0, "10 41 01 81 95"},
+        {248, 3, "00 00 00 01", ModbusFrame::refused, ""},
+        {-1, 3, "00 00 00 01", ModbusFrame::refused, ""},
+        {1, 0, "", ModbusFrame::refused, ""},
+        {1, 1, "", ModbusFrame::refused, ""},
+        {1, 5, "", ModbusFrame::refused, ""},
+        {1, 66, "", ModbusFrame::refused, ""},
+        {1, 73, "", ModbusFrame::refused, ""},
+        {1, 74, "", ModbusFrame::refused, ""},
+        {1, 3 | 0x80, "", ModbusFrame::refused, ""},
+        {1, 256 + 3, "", ModbusFrame::refused, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "address " << row.address << " function " << row.function);
+        ModbusFrame frame;
+        // A refusal must not leave an earlier request behind to be sent by mistake.
+        ASSERT_EQ(frame.build_request(2, 3, hex("00 00 00 01")), 0);
+        const auto data = hex(row.data);
+        EXPECT_EQ(frame.build_request(row.address, row.function, data), row.result);
+        if (row.result != 0) {
+            EXPECT_TRUE(frame.request.empty());
+            continue;
+        }
+        EXPECT_EQ(frame.slave_address, row.address);
+        EXPECT_EQ(frame.function, row.function);
+        EXPECT_EQ(frame.request, hex(row.frame));
+    }
+}
+
+TEST(ModbusRequest, DataLengthIsLimitedByTheLargestFrame)
+{
+    ModbusFrame frame;
+    EXPECT_EQ(frame.build_request(1, 65, std::vector<std::uint8_t>(252, 0x55)), 0);
+    EXPECT_EQ(frame.request.size(), 256u);
+    EXPECT_EQ(frame.build_request(1, 65, std::vector<std::uint8_t>(253, 0x55)), ModbusFrame::refused);
+}
+
+TEST(ModbusCompleteness, WaitsForTheAnnouncedLengthAndAValidCrc)
+{
+    struct Row {
+        std::string_view gathered;
+        bool complete;
+    };
+    const Row rows[] = {
+        {"", false},
+        {"10 83 02 90", false},
+        {"10 83 02 90 F4", true}, // exception reply: five bytes
+        {"10 83 02 90 F5", false},
+        // Byte count 4: the CRC of the first six bytes happens to follow them, yet four data bytes
+        // were announced, so three more must come.
+        {"10 03 04 01 02 03 57 1A", false},
+        {"10 03 04 01 02 03 04 5A", false},
+        {"10 03 04 01 02 03 04 5A 3D", true},
+        {"10 03 04 01 02 03 04 5A 3E", false},
+        {"10 03 04 01 02 03 04 5B 3D", false},
+        {"10 04 02 00 01 84 F3", true},
+        {"10 03 00 70 F5", true},
+        {"10 03 FF 00 00 00 00", false}, // announces more than can ever have arrived
+        {"10 06 00 07 00 11 FB 46", true},
+        {"10 06 00 07 00 11 FB", false},
+        {"10 10 00 20 00 02 43 43", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.gathered);
+        EXPECT_EQ(modbus_reply_complete(hex(row.gathered)), row.complete);
+    }
+}
+
+TEST(ModbusReply, DecodesPayloadOrRefusesWithoutCopying)
+{
+    struct Row {
+        int function; // of the request, slave 0x10
+        std::string_view gathered;
+        int result;
+        std::string_view payload;
+        int exception_code;
+    };
+    const Row rows[] = {
+        {3, "10 03 04 01 02 03 04 5A 3D", 0, "01 02 03 04", 0},
+        {3, "10 03 02 25 80 5F 77", 0, "25 80", 0},
+        {3, "10 03 00 70 F5", 0, "", 0},
+        {4, "10 04 02 00 01 84 F3", 0, "00 01", 0},
+        {17, "10 11 03 AA BB CC AC 49", 0, "AA BB CC", 0},
+        {6, "10 06 00 07 00 11 FB 46", 0, "00 11", 0},
+        {16, "10 10 00 20 00 02 43 43", 0, "00 20 00 02", 0},
+        {65, "10 41 DE AD CC ED", 0, "DE AD", 0},
+        // Incomplete or corrupted.
+        {3, "10 03 04 01 02 03 57 1A", -1, "", 0},
+        {3, "10 03 04 01 02 03 04 5A 3E", -1, "", 0},
+        {3, "", -1, "", 0},
+        // Another slave answered.
+        {3, "11 03 02 00 01 B8 47", ModbusFrame::wrong_address, "", 0},
+        // Exceptions, also for a function other than the request's.
+        {3, "10 83 02 90 F4", 2, "", 2},
+        {3, "10 86 03 52 64", 3, "", 3},
+        // An exception with code 0 must not pass for success.
+        {3, "10 83 00 11 35", ModbusFrame::wrong_function, "", 0},
+        // Another function.
+        {3, "10 04 02 00 01 84 F3", ModbusFrame::wrong_function, "", 0},
+        {6, "10 10 00 20 00 02 43 43", ModbusFrame::wrong_function, "", 0},
+        // Function 6 with no room for the echoed value.
+        {6, "10 06 00 73 A5", ModbusFrame::wrong_function, "", 0},
+        {6, "10 06 00 07 A5 27", 0, "", 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "function " << row.function << ": " << row.gathered);
+        ModbusFrame frame;
+        ASSERT_EQ(frame.build_request(0x10, row.function, hex("00 00 00 01")), 0);
+        frame.exception_code = 99; // left from an earlier reply
+        std::vector<std::uint8_t> payload = {0xEE, 0xEE};
+        EXPECT_EQ(frame.decode_reply(hex(row.gathered), payload), row.result);
+        EXPECT_EQ(payload, hex(row.payload));
+        EXPECT_EQ(frame.exception_code, row.exception_code);
+    }
+}
+
+} // namespace
+} // namespace zr740

@@ -1,0 +1,140 @@
+// Injected faults, as the program on the other end of the line sees them.
+
+#include "sim_line.h"
+
+namespace zr740::sim::testing {
+namespace {
+
+class Faults : public SimulatorTest {
+protected:
+    Bytes good_reply() { return line->modbus(read_request(16, 0x0007, 2)); }
+};
+
+const Bytes expected_read = with_crc({16, 3, 4, 0, 16, 0, 2});
+
+TEST_F(Faults, NoReplyForTheNextRequestsButTheWriteTakesEffect)
+{
+    start();
+    simulator->inject(Fault::no_reply(2));
+    EXPECT_TRUE(line->modbus(write_request(16, 0x0010, 7), 200ms).empty());
+    EXPECT_TRUE(line->modbus(read_request(16, 0x0010, 1), 200ms).empty());
+    EXPECT_EQ(reply_registers(line->modbus(read_request(16, 0x0010, 1))), std::vector<std::uint16_t>{7});
+}
+
+TEST_F(Faults, DelayedReply)
+{
+    start();
+    simulator->inject(Fault::delayed(150ms));
+    const auto sent = std::chrono::steady_clock::now();
+    EXPECT_EQ(good_reply(), expected_read);
+    EXPECT_GE(std::chrono::steady_clock::now() - sent, 150ms);
+}
+
+TEST_F(Faults, CorruptedCrc)
+{
+    start();
+    simulator->inject(Fault::bad_crc());
+    const auto reply = line->modbus(read_request(16, 0x0007, 2), 300ms);
+    ASSERT_EQ(reply.size(), expected_read.size());
+    EXPECT_FALSE(crc_valid(reply));
+    EXPECT_TRUE(std::equal(reply.begin(), reply.end() - 2, expected_read.begin()));
+    EXPECT_EQ(good_reply(), expected_read);
+}
+
+TEST_F(Faults, ReplyFromAnotherAddress)
+{
+    start();
+    simulator->inject(Fault::wrong_address());
+    simulator->inject(Fault::wrong_address(42));
+    EXPECT_EQ(good_reply(), with_crc({42, 3, 4, 0, 16, 0, 2})); // the later fault wins
+    simulator->inject(Fault::wrong_address());
+    EXPECT_EQ(good_reply(), with_crc({17, 3, 4, 0, 16, 0, 2}));
+    EXPECT_EQ(good_reply(), expected_read);
+}
+
+TEST_F(Faults, ExceptionOnlyForRequestsTouchingItsRegister)
+{
+    start();
+    simulator->inject(Fault::exception(0x0009, 4));
+    EXPECT_EQ(reply_registers(line->modbus(read_request(16, 0x0010, 1))), std::vector<std::uint16_t>{0});
+    EXPECT_EQ(line->modbus(write_request(16, 0x0009, 5)), with_crc({16, 0x86, 4}));
+    EXPECT_EQ(simulator->register_value(0x0009), 2); // refused, not stored
+    EXPECT_EQ(reply_registers(line->modbus(read_request(16, 0x0009, 1))), std::vector<std::uint16_t>{2});
+}
+
+TEST_F(Faults, ReplySplitIntoPiecesWithGaps)
+{
+    start();
+    simulator->inject(Fault::split(4, 40ms));
+    line->send(read_request(16, 0x0007, 2));
+    const auto received =
+        line->receive(1000ms, [](const Bytes& b) { return modbus_reply_complete(b); }, 500ms);
+    EXPECT_EQ(received.bytes, expected_read);
+    ASSERT_EQ(received.arrivals.size(), 3u); // 4 + 4 + 1 bytes
+    EXPECT_GE(received.arrivals[1] - received.arrivals[0], 30ms);
+    EXPECT_GE(received.arrivals[2] - received.arrivals[1], 30ms);
+}
+
+TEST_F(Faults, GarbageInsteadOfTheReply)
+{
+    start();
+    simulator->inject(Fault::garbage(40));
+    line->send(read_request(16, 0x0007, 2));
+    const auto received = line->receive(1000ms, [](const Bytes&) { return false; });
+    EXPECT_EQ(received.bytes.size(), 40u);
+    EXPECT_FALSE(modbus_reply_complete(received.bytes));
+    EXPECT_EQ(good_reply(), expected_read);
+}
+
+TEST_F(Faults, PermanentFaultLastsUntilCleared)
+{
+    auto options = default_options();
+    std::string error;
+    const auto fault = parse_fault("bad-crc", error);
+    ASSERT_TRUE(fault) << error;
+    options.faults.push_back(*fault);
+    start(options);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(crc_valid(line->modbus(read_request(16, 0x0007, 2), 300ms)));
+    simulator->clear_faults();
+    EXPECT_EQ(good_reply(), expected_read);
+}
+
+TEST(FaultSpec, Parses)
+{
+    const auto parse = [](const char* spec) {
+        std::string error;
+        const auto fault = parse_fault(spec, error);
+        EXPECT_TRUE(fault) << spec << ": " << error;
+        return fault.value_or(Fault{});
+    };
+    EXPECT_EQ(parse("no-reply").times, -1); // without a count: every request
+    EXPECT_EQ(parse("no-reply@3").times, 3);
+    EXPECT_EQ(parse("delay:250@1").delay, std::chrono::milliseconds(250));
+    EXPECT_EQ(parse("wrong-address").address, 0);
+    EXPECT_EQ(parse("wrong-address:0x20@2").address, 0x20);
+    const auto exception = parse("exception:0x0009:4");
+    EXPECT_EQ(exception.kind, FaultKind::exception);
+    EXPECT_EQ(exception.register_number, 0x0009);
+    EXPECT_EQ(exception.code, 4);
+    const auto split = parse("split:3:20");
+    EXPECT_EQ(split.piece, 3u);
+    EXPECT_EQ(split.delay, std::chrono::milliseconds(20));
+    EXPECT_EQ(parse("garbage").length, 64u);
+    EXPECT_EQ(parse("garbage:10@5").length, 10u);
+    EXPECT_EQ(parse("bad-crc").kind, FaultKind::bad_crc);
+}
+
+TEST(FaultSpec, Refuses)
+{
+    for (const char* spec : {"", "silence", "no-reply:1", "delay", "delay:x", "delay:5@0", "delay:5@", "split:3",
+                             "exception:9", "exception:9:0", "exception:0x10000:1", "wrong-address:256",
+                             "garbage:1:2"}) {
+        std::string error;
+        EXPECT_FALSE(parse_fault(spec, error)) << spec;
+        EXPECT_FALSE(error.empty()) << spec;
+    }
+}
+
+} // namespace
+} // namespace zr740::sim::testing

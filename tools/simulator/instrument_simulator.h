@@ -1,0 +1,131 @@
+#pragma once
+// A ZR740 transmitter on a serial line, for tests, benchmarks and anyone without the hardware.
+// It serves Modbus-RTU (functions 3, 6, 16) and the maker's Korvel frames from a register bank
+// built from the shipped description, on a new pseudo-terminal or an existing serial device, in
+// a thread of its own. Faults can be injected while it runs.
+//
+//     InstrumentSimulator sim(options);
+//     if (!sim.start()) ... sim.error();
+//     open sim.port_path() and talk to it
+//     sim.inject(Fault::no_reply());  sim.register_value(0x0007);
+//     sim.stop();
+
+#include "simulator/faults.h"
+#include "simulator/register_bank.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace zr740 {
+class Shell;
+}
+
+namespace zr740::sim {
+
+class FrameAssembler;
+class Instrument;
+class SerialEndpoint;
+struct ReplyShape;
+
+struct SimulatorOptions {
+    // The compound description file; empty: zr740.dat beside the executable.
+    std::string description_path;
+    int variant = 0;          // 0: "ZR740_RS", 1: the older "ZR740   "
+    std::string firmware = "1.5";
+    std::string device;       // serve this serial device instead of a new pseudo-terminal
+    std::string link_path;    // also make a symbolic link here to the pseudo-terminal
+    // Network settings to start with instead of the description's initial values (the factory
+    // initialisation still restores the description's).
+    std::optional<int> address;
+    std::optional<int> baud;
+    // Behave like a slave on a real line at its baud rate (see FrameAssembler); otherwise answer
+    // as fast as possible.
+    bool pace = false;
+    std::chrono::microseconds turnaround{2000}; // paced: from the end of the silence to the reply
+    bool live_values = true; // false: the measured pressure stays constant
+    std::vector<Fault> faults;
+    Shell* shell = nullptr;   // description messages; null: standard error
+};
+
+struct SimulatorStats {
+    std::uint64_t frames = 0;   // frames cut from the line
+    std::uint64_t requests = 0; // frames for this instrument, broadcasts included
+    std::uint64_t replies = 0;  // replies sent (garbage included)
+    std::uint64_t ignored = 0;  // bad CRC, not a frame, another address
+};
+
+class InstrumentSimulator {
+public:
+    explicit InstrumentSimulator(SimulatorOptions options);
+    ~InstrumentSimulator();
+    InstrumentSimulator(const InstrumentSimulator&) = delete;
+    InstrumentSimulator& operator=(const InstrumentSimulator&) = delete;
+
+    // Loads the description, opens the line and starts serving. False with error() on failure.
+    // A simulator starts once.
+    bool start();
+    // Stops serving at once (even in the middle of a reply or an injected delay) and closes the line.
+    void stop();
+    bool running() const { return thread_.joinable(); }
+    const std::string& error() const { return error_; }
+    // The path the program opens: the pseudo-terminal's slave side, or the device.
+    const std::string& port_path() const;
+
+    void inject(const Fault& fault);
+    void clear_faults();
+
+    // Register contents; nullopt / empty for registers the instrument does not have.
+    std::optional<std::uint16_t> register_value(std::uint16_t number) const;
+    std::vector<std::uint16_t> registers(std::uint16_t first, std::uint16_t count) const;
+    void set_register(std::uint16_t number, std::uint16_t value);
+    // The value text of the parameter starting at `first`, decoded as the program decodes a read.
+    std::optional<std::string> value(std::uint16_t first) const;
+    // Stores a value text as the program's write of it would arrive.
+    bool set_value(std::uint16_t first, const std::string& text);
+
+    // The settings the instrument speaks now.
+    NetworkSettings network() const;
+    SimulatorStats stats() const;
+
+private:
+    using Clock = std::chrono::steady_clock;
+    struct Outgoing;
+
+    void run();
+    // False when asked to stop meanwhile.
+    bool handle(FrameAssembler& assembler, std::vector<std::uint8_t> frame, bool korvel, Clock::time_point complete);
+    Outgoing answer_modbus(const std::vector<std::uint8_t>& frame);
+    Outgoing answer_korvel(const std::vector<std::uint8_t>& frame);
+    bool send(const std::vector<std::uint8_t>& bytes, const ReplyShape& shape, Clock::time_point start,
+              std::chrono::nanoseconds character);
+    bool write_all(const std::uint8_t* bytes, std::size_t count);
+    bool wait_until(Clock::time_point when);
+    void refresh_live();
+
+    SimulatorOptions options_;
+    std::string error_;
+    std::unique_ptr<SerialEndpoint> endpoint_;
+    int wake_fd_ = -1;
+    Clock::time_point started_;
+    std::thread thread_;
+    bool started_once_ = false;
+
+    mutable std::mutex mutex_; // guards instrument_ and faults_
+    std::unique_ptr<Instrument> instrument_;
+    FaultPlan faults_;
+    std::uint32_t garbage_seed_ = 0;
+
+    std::atomic<std::uint64_t> frames_{0};
+    std::atomic<std::uint64_t> requests_{0};
+    std::atomic<std::uint64_t> replies_{0};
+    std::atomic<std::uint64_t> ignored_{0};
+};
+
+} // namespace zr740::sim
