@@ -1,8 +1,35 @@
 #!/usr/bin/env bash
-# Builds the program and runs its main job.
+# Builds the program and runs its main job: identify the instrument and read every parameter once.
+#   scripts/run.sh                      against the built-in instrument simulator on a pseudo-terminal
+#   scripts/run.sh --port /dev/ttyUSB0  against a real instrument
+#   scripts/run.sh --help               the program's own options
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZR740_TESTS=OFF >/dev/null
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZR740_TESTS=OFF -DZR740_BENCH=OFF >/dev/null
 cmake --build "$root/build" -j2
-"$root/build/bin/zr740" "$@"
+bin="$root/build/bin"
+
+if [ $# -gt 0 ]; then
+  exec "$bin/zr740" "$@"
+fi
+
+# No instrument given: start the simulator on a pseudo-terminal and talk to it.
+workdir="$(mktemp -d)"
+port="$workdir/zr740-sim"
+"$bin/zr740-sim" --link "$port" >"$workdir/sim.log" 2>&1 &
+sim=$!
+cleanup() { kill "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true; rm -rf "$workdir"; }
+trap cleanup EXIT
+for _ in $(seq 50); do
+  [ -e "$port" ] && break
+  sleep 0.1
+done
+if [ ! -e "$port" ]; then
+  echo "the simulator did not start:" >&2
+  cat "$workdir/sim.log" >&2
+  exit 1
+fi
+echo "Simulator on $(readlink "$port")"
+# Keep the user's own link settings out of the demonstration.
+XDG_CONFIG_HOME="$workdir/config" "$bin/zr740" --port "$port"

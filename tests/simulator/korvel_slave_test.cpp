@@ -41,7 +41,7 @@ TEST_F(KorvelSlave, ReadsParametersByTheirFirstRegister)
         {0x0007, {0x00, 0x10}},
         {0x0000, Bytes{'Z', 'R', '7', '4', '0', '_', 'R', 'S'}},
         {0x0018, {0x3F, 0x80, 0x00, 0x00}},
-        {0x0017, {0x64, 0x00}},
+        {0x0017, {0x00, 0x64}},
     };
     for (const auto& c : cases) {
         const auto decoded = decode(line->korvel(request_line(c.identifier)), c.identifier);

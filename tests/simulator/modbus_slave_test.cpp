@@ -72,7 +72,7 @@ class ModbusSlave : public SimulatorTest {};
 // Initial values come from the description's init lines, laid out as the program's writes lay them:
 // one-byte values as they are, two-byte int16 values with their bytes exchanged, enumerations as
 // item numbers plus the register's offset, floats and names across two registers.
-TEST_F(ModbusSlave, InitialValuesAsTheProgramWouldHaveWrittenThem)
+TEST_F(ModbusSlave, InitialValuesAsTheInstrumentHoldsThem)
 {
     start();
     const struct {
@@ -87,7 +87,7 @@ TEST_F(ModbusSlave, InitialValuesAsTheProgramWouldHaveWrittenThem)
         {0x000C, {0}},                  // no parity
         {0x000D, {0x080E, 0x3646}},     // name "ZR74"
         {0x0013, {60}},                 // 1:00 as seconds
-        {0x0017, {0x6400}},             // int16 100, bytes exchanged by function 6
+        {0x0017, {100}},                // int16 100: factory contents read back as they are
         {0x0018, float_registers(1.0f)},
         {0x001A, float_registers(0.0f)},
         {0x001C, float_registers(160.0f)}, // the sensor's own range

@@ -91,9 +91,22 @@ void RegisterBank::add_parameter(const Parameter& described)
         std::array<std::uint8_t, 4> raw{};
         int length = 0;
         if (parameter.encode(raw, length) == 1)
-            place_write(first, parameter.register_count, raw);
+            place_factory(first, parameter.register_count, raw, length);
     }
     parameters_.insert_or_assign(first, std::move(parameter));
+}
+
+// The instrument's own factory contents read back as the initial value: a one-register value is held
+// in its natural (big-endian) order, unlike a value the program writes, whose two bytes arrive
+// exchanged.
+void RegisterBank::place_factory(std::uint16_t first, std::uint8_t count, const std::array<std::uint8_t, 4>& raw,
+                                 int length)
+{
+    if (count > 1) {
+        place_write(first, count, raw);
+        return;
+    }
+    set(first, length >= 2 ? static_cast<std::uint16_t>((raw[0] << 8) | raw[1]) : raw[0]);
 }
 
 // Stores what the program's write request carries, as the instrument does: function 6 puts the

@@ -99,6 +99,7 @@ public:
 private:
     void add_parameter(const Parameter& parameter);
     void place_write(std::uint16_t first, std::uint8_t count, const std::array<std::uint8_t, 4>& raw);
+    void place_factory(std::uint16_t first, std::uint8_t count, const std::array<std::uint8_t, 4>& raw, int length);
     void set_identification(int variant, const std::string& firmware);
 
     std::map<std::uint16_t, std::uint16_t> values_;
