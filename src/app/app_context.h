@@ -4,14 +4,30 @@
 
 #include "platform/run_state.h"
 
+#include <cstdint>
 #include <string>
 
 namespace zr740 {
+
+// Option flags of the command line.
+namespace option_flags {
+inline constexpr std::uint32_t write = 0x01;
+inline constexpr std::uint32_t port_settings = 0x02;
+inline constexpr std::uint32_t close = 0x04;
+inline constexpr std::uint32_t aply = 0x08;
+inline constexpr std::uint32_t calibrate = 0x10;
+inline constexpr std::uint32_t any = 0x20;
+inline constexpr std::uint32_t read = 0x40;
+} // namespace option_flags
 
 struct AppContext {
     RunState run;
     // Where the description file and the other program files are looked for.
     std::string program_folder;
+    // The option flags of the command line; any flag makes the run unattended.
+    std::uint32_t options = 0;
+
+    bool unattended() const { return (options & option_flags::any) != 0; }
 };
 
 } // namespace zr740

@@ -1,6 +1,8 @@
 #include "app/chlb5_doc.h"
 
 #include "app/app_context.h"
+#include "device/apply_confirmation.h"
+#include "device/zr740_device.h"
 #include "platform/shell.h"
 
 namespace zr740 {
@@ -22,6 +24,7 @@ std::string CHLB5Doc::description_path() const
 
 void CHLB5Doc::clear()
 {
+    device_.reset();
     lists_.clear();
     link_.network_branch = nullptr;
     link_.pout.fill(nullptr);
@@ -49,10 +52,42 @@ void CHLB5Doc::adopt(LoadedTrees trees)
     root_ = std::move(trees.root);
     scanners_ = std::move(trees.scanners);
     link_.network_branch = lists_.network;
-    shell_.set_wait_cursor(true);
-    if (on_tree_built)
-        on_tree_built(*this);
-    shell_.set_wait_cursor(false);
+    device_ = BaseDevice::create_device(context_.run.description_variant.load(), *this);
+}
+
+void CHLB5Doc::close()
+{
+    // The instrument leaves its configuration mode on "INIT"; whether it answers is of no interest.
+    Parameter init("INIT");
+    init.type_text = "void";
+    link_.read_registers(init, true);
+    device_.reset();
+    clear();
+}
+
+void CHLB5Doc::initialise_all_parameters()
+{
+    // The generic initialisation is a job of the batch engine; this model has its own reset.
+}
+
+void CHLB5Doc::on_apply_command()
+{
+    if (!device_)
+        return;
+    if (context_.unattended()) {
+        if (context_.options & option_flags::aply) {
+            link_.read_registers(device_->apply_parameter(false), true);
+            copy_network_values(link_);
+            link_.open_port(true);
+        }
+    } else {
+        const auto choices = shell_.apply_dialog(apply_settings_text(&link_, *device_), [&](const ApplyChoices& boxes) {
+            confirm_apply(*device_, link_, shell_, boxes);
+        });
+        if (choices && choices->change_program_settings && copy_network_values(link_))
+            link_.open_port(true);
+    }
+    shell_.update_all_views();
 }
 
 bool CHLB5Doc::on_new_document()

@@ -3,11 +3,12 @@
 // scanners trees with their parameters, and the POUt table.
 
 #include "description/description_lists.h"
+#include "device/base_device.h"
+#include "device/device_document.h"
 #include "description/description_loader.h"
 #include "link/device.h"
 #include "model/desc_branch.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,11 +18,11 @@ struct AppContext;
 class Settings;
 class Shell;
 
-class CHLB5Doc {
+class CHLB5Doc : public DeviceDocument {
 public:
     // `serial_ports`: the choices of the program's "Port" setting.
     CHLB5Doc(AppContext& context, Shell& shell, Settings& settings, std::vector<std::string> serial_ports);
-    ~CHLB5Doc();
+    ~CHLB5Doc() override;
     CHLB5Doc(const CHLB5Doc&) = delete;
     CHLB5Doc& operator=(const CHLB5Doc&) = delete;
 
@@ -30,24 +31,30 @@ public:
     bool load_description();
     // The same from a description text already in memory (Windows-1251), for tools and tests.
     void load_description_text(std::string_view cp1251_text);
-    // Empties the lists and the tree (before a new load).
+    // Empties the lists and the tree (before a new load) and deletes the device object.
     void clear();
+    // Closing: tells the instrument the session is over ("INIT"), then deletes the device object.
+    void close();
+    // The apply-parameters command: through the apply dialog, or without it in an unattended run
+    // given "aply". Finishes by refreshing the views.
+    void on_apply_command();
     // New document: fails at once when the document was marked not to be used.
     bool on_new_document();
 
     // Path of the description file: the program folder followed by "zr740.dat".
     std::string description_path() const;
 
-    DescBranch* root() const { return root_.get(); }
-    DescBranch* scanners() const { return scanners_.get(); }
+    DescBranch* root() const override { return root_.get(); }
+    DescBranch* scanners() const override { return scanners_.get(); }
     DescBranch* network_branch() const { return link_.network_branch; }
     const DescriptionLists& lists() const { return lists_; }
-    Device& link() { return link_; }
+    Device& link() override { return link_; }
+    Shell& shell() override { return shell_; }
+    void initialise_all_parameters() override;
+    // The device object of the served model; none without a description or for a foreign variant.
+    BaseDevice::CBaseDevice* device() const { return device_.get(); }
     // Set at construction when the start-up connection setup was cancelled: nothing is loaded.
     bool do_not_use = false;
-    // Called after every load once the tree stands: this is where the device object of the
-    // served model is created for the description variant.
-    std::function<void(CHLB5Doc&)> on_tree_built;
 
 private:
     void adopt(LoadedTrees trees);
@@ -58,6 +65,7 @@ private:
     DescriptionLists lists_;
     std::unique_ptr<DescBranch> root_;
     std::unique_ptr<DescBranch> scanners_;
+    std::unique_ptr<BaseDevice::CBaseDevice> device_;
 };
 
 } // namespace zr740

@@ -129,4 +129,14 @@ int DescBranch::build(PoutTable& pout, bool forced, int base)
     return c * instance_count;
 }
 
+Parameter* DescBranch::find_in_tree(std::string_view parameter_name)
+{
+    if (Parameter* own = find(parameter_name))
+        return own;
+    for (auto& child : children)
+        if (Parameter* found = child->find_in_tree(parameter_name))
+            return found;
+    return nullptr;
+}
+
 } // namespace zr740

@@ -36,6 +36,9 @@ public:
     void add_parameter_descriptor(std::shared_ptr<const DescParameter> descriptor);
     void add_child(std::unique_ptr<DescBranch> child);
 
+    // The first parameter of the name (no case) in this branch or below it, in traversal order.
+    Parameter* find_in_tree(std::string_view parameter_name);
+
     // Visits this branch and every branch below it, depth first, parents before children.
     template <typename F> void for_each_branch(F&& visit)
     {

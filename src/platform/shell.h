@@ -2,6 +2,8 @@
 // The one way the core talks to a person. The Qt front end shows windows, the console front end prints,
 // tests record. Every text a user can see passes through here so that it can be asserted.
 
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace zr740 {
@@ -12,6 +14,20 @@ enum class Icon { none, information, warning, stop, question };
 // ownerless because they may come before any window exists).
 enum class Owner { main_window, none };
 
+// Commands of the main window that the core may post to it.
+namespace command_ids {
+inline constexpr int read_all = 139;
+inline constexpr int apply_parameters = 265;
+inline constexpr int initialise_device = 269;
+} // namespace command_ids
+
+// The check boxes of the apply dialog.
+struct ApplyChoices {
+    bool change_program_settings = true; // "Поменять сразу сетевые настройки программы"
+    bool broadcast = false;              // "Поcлать широковещательную команду ..."
+    bool send_three_times = true;        // "Поcлать посылку трижды (для надежности)"
+};
+
 class Shell {
 public:
     virtual ~Shell() = default;
@@ -21,6 +37,19 @@ public:
     virtual bool ask_yes_no(const std::string& text, const std::string& caption, Icon icon) = 0;
     // The wait cursor shown during long synchronous work on the window thread.
     virtual void set_wait_cursor(bool on) = 0;
+    // Queues a menu command for the main window; it runs after the current one has finished.
+    // Without a main window there is nothing to run it, and it is dropped.
+    virtual void post_command(int) {}
+    // Redraws every view of the document from the tree.
+    virtual void update_all_views() {}
+    // The apply dialog: shows the list of the instrument's new network settings and, when the user
+    // confirms, calls `on_ok` with the boxes' state before the dialog closes. Returns the boxes' state
+    // when it was closed with OK, nothing when cancelled. Without windows it counts as cancelled.
+    virtual std::optional<ApplyChoices> apply_dialog(const std::string& /*settings_text*/,
+                                                     const std::function<void(const ApplyChoices&)>& /*on_ok*/)
+    {
+        return std::nullopt;
+    }
 };
 
 } // namespace zr740

@@ -1,0 +1,35 @@
+#pragma once
+// The device classes' own texts, in one place so that a translation can be added later.
+
+#include <string_view>
+
+namespace zr740::texts {
+
+inline constexpr std::string_view reset_failed_caption = "Ошибка сброса параметров";
+inline constexpr std::string_view reset_done =
+    "Параметры в приборе были успешно сброшены в значения по умолчанию.\nДля обновления значений в "
+    "конфигураторе следует прочитать параметры из прибора.\n\nВыполнить чтение параметров из прибора?";
+inline constexpr std::string_view reread_question =
+    "Для обновления значений в конфигураторе следует прочитать параметры из прибора.\n\nВыполнить чтение "
+    "параметров из прибора?";
+inline constexpr std::string_view initialise_question =
+    "Все параметры прибора будут записаны начальными значениями из описания.\nТекущие настройки прибора "
+    "будут потеряны.\n\nПродолжить?";
+inline constexpr std::string_view tree_undefined = "Дерево не определено";
+inline constexpr std::string_view io_dialog_title = "\nСостояние входов и выходов";
+
+inline constexpr std::string_view io_value = "Значение";
+inline constexpr std::string_view io_counters = "Счетчики";
+inline constexpr std::string_view io_counter = "Счетчик %i";
+inline constexpr std::string_view io_zero = "Обнуление";
+inline constexpr std::string_view io_reset = "Сброс";
+inline constexpr std::string_view io_outputs = "Выходы";
+
+// The apply dialog.
+inline constexpr std::string_view apply_caption = "Перевод прибора на новый режим работы";
+inline constexpr std::string_view apply_no_context =
+    "Нет данных - контекст устройства не получен диалогом APLY\n\nВнутренняя ошибка программы";
+inline constexpr std::string_view apply_no_network =
+    "Нет данных - элемент 'Сетевые параметры прибора' не инициализирован\n\nВнутренняя ошибка программы";
+
+} // namespace zr740::texts
