@@ -4,6 +4,7 @@
 
 #include "platform/run_state.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -26,6 +27,11 @@ struct AppContext {
     std::string program_folder;
     // The option flags of the command line; any flag makes the run unattended.
     std::uint32_t options = 0;
+    // Failures of batch jobs are appended here, one line each; empty: no error log.
+    std::string error_log_path;
+    // Program modes (check marks of the main menu).
+    std::atomic<bool> auto_read{false};
+    std::atomic<bool> immediate_write{false};
 
     bool unattended() const { return (options & option_flags::any) != 0; }
 };

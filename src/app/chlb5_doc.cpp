@@ -8,7 +8,8 @@
 namespace zr740 {
 
 CHLB5Doc::CHLB5Doc(AppContext& context, Shell& shell, Settings& settings, std::vector<std::string> serial_ports)
-    : context_(context), shell_(shell), link_(context.run, shell, settings, std::move(serial_ports))
+    : context_(context), shell_(shell), link_(context.run, shell, settings, std::move(serial_ports)),
+      engine_(context, *this)
 {
 }
 
@@ -60,15 +61,15 @@ void CHLB5Doc::close()
     // The instrument leaves its configuration mode on "INIT"; whether it answers is of no interest.
     Parameter init("INIT");
     init.type_text = "void";
+    stop_threads();
     link_.read_registers(init, true);
     device_.reset();
     clear();
 }
 
-void CHLB5Doc::initialise_all_parameters()
-{
-    // The generic initialisation is a job of the batch engine; this model has its own reset.
-}
+void CHLB5Doc::initialise_all_parameters() { engine_.write_initial_values(root_.get()); }
+
+void CHLB5Doc::stop_threads() { engine_.stop(); }
 
 void CHLB5Doc::on_apply_command()
 {
@@ -94,6 +95,7 @@ bool CHLB5Doc::on_new_document()
 {
     if (do_not_use)
         return false;
+    stop_threads();
     clear();
     return load_description();
 }

@@ -2,6 +2,7 @@
 // The document: everything the description produces. It owns the parser's lists, the root and
 // scanners trees with their parameters, and the POUt table.
 
+#include "app/batch_engine.h"
 #include "description/description_lists.h"
 #include "device/base_device.h"
 #include "device/device_document.h"
@@ -9,6 +10,7 @@
 #include "link/device.h"
 #include "model/desc_branch.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -51,6 +53,12 @@ public:
     Device& link() override { return link_; }
     Shell& shell() override { return shell_; }
     void initialise_all_parameters() override;
+    BatchEngine& engine() { return engine_; }
+    // Stops the scanner thread and the exchange thread (before the tree is replaced or the
+    // program ends); the next job starts the exchange thread again.
+    void stop_threads();
+    // Set when a value was read from the instrument since the document was saved.
+    std::atomic<bool> modified{false};
     // The device object of the served model; none without a description or for a foreign variant.
     BaseDevice::CBaseDevice* device() const { return device_.get(); }
     // Set at construction when the start-up connection setup was cancelled: nothing is loaded.
@@ -66,6 +74,8 @@ private:
     std::unique_ptr<DescBranch> root_;
     std::unique_ptr<DescBranch> scanners_;
     std::unique_ptr<BaseDevice::CBaseDevice> device_;
+    // Last, so that its thread ends before anything it uses goes away.
+    BatchEngine engine_;
 };
 
 } // namespace zr740

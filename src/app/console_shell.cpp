@@ -8,17 +8,52 @@ ConsoleShell::ConsoleShell(std::ostream& out, std::ostream& err) : out_(out), er
 
 void ConsoleShell::message(const std::string& text, const std::string& caption, Icon, Owner)
 {
+    std::lock_guard lock(mutex_);
     err_ << caption << ": " << text << '\n';
     err_.flush();
 }
 
 bool ConsoleShell::ask_yes_no(const std::string& text, const std::string& caption, Icon)
 {
+    std::lock_guard lock(mutex_);
     err_ << caption << ": " << text << " -> нет\n";
     err_.flush();
     return false;
 }
 
 void ConsoleShell::set_wait_cursor(bool) {}
+
+int ConsoleShell::run_progress(const std::string& caption, int, const std::function<void()>& started,
+                               const std::function<void()>&)
+{
+    std::unique_lock lock(mutex_);
+    out_ << caption << '\n';
+    out_.flush();
+    open_ = true;
+    lock.unlock();
+    started();
+    lock.lock();
+    closed_.wait(lock, [&] { return !open_; });
+    return result_;
+}
+
+void ConsoleShell::progress_line(const std::string& text)
+{
+    std::lock_guard lock(mutex_);
+    if (!open_)
+        return;
+    out_ << text << '\n';
+    out_.flush();
+}
+
+void ConsoleShell::close_progress(int result)
+{
+    {
+        std::lock_guard lock(mutex_);
+        open_ = false;
+        result_ = result;
+    }
+    closed_.notify_all();
+}
 
 } // namespace zr740

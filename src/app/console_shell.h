@@ -1,10 +1,12 @@
 #pragma once
 // The shell of a run without windows: messages go to the error stream with their caption, questions
-// are answered "no".
+// are answered "no", and a job's progress lines go to the output stream.
 
 #include "platform/shell.h"
 
+#include <condition_variable>
 #include <iosfwd>
+#include <mutex>
 
 namespace zr740 {
 
@@ -15,10 +17,19 @@ public:
     void message(const std::string& text, const std::string& caption, Icon icon, Owner owner) override;
     bool ask_yes_no(const std::string& text, const std::string& caption, Icon icon) override;
     void set_wait_cursor(bool on) override;
+    // Prints the caption, hands the job over and waits until the job has closed the "window".
+    int run_progress(const std::string& caption, int total, const std::function<void()>& started,
+                     const std::function<void()>& abort) override;
+    void progress_line(const std::string& text) override;
+    void close_progress(int result) override;
 
 private:
     std::ostream& out_;
     std::ostream& err_;
+    std::mutex mutex_;
+    std::condition_variable closed_;
+    bool open_ = false;
+    int result_ = 0;
 };
 
 } // namespace zr740

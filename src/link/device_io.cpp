@@ -215,6 +215,19 @@ int DeviceIO::open_port(bool show_message)
     return code;
 }
 
+bool DeviceIO::open_for_job()
+{
+    std::lock_guard lock(port_lock_);
+    if (sio_.is_open())
+        return true;
+    load_link_settings();
+    const int code = sio_.open();
+    if (code != 0 && sio_.is_open())
+        sio_.close();
+    set_status_bit(run_, exit_bits::port_unavailable, code != 0);
+    return code == 0;
+}
+
 void DeviceIO::load_link_settings()
 {
     auto& settings = *link_settings_;

@@ -45,6 +45,8 @@ public:
                            std::vector<std::uint8_t>& reply, std::string& error, int address_offset);
     // 0 the port is open; -1 in silent mode (left closed); else the open code of the line.
     int open_port(bool show_message);
+    // Opens the line for one job of the exchange thread, also in silent mode. True when it is open.
+    bool open_for_job();
     // Copies the program's link settings into the line.
     void load_link_settings();
     // Identifies the instrument, trying both converter modes. True when it was recognised.

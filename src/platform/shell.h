@@ -40,6 +40,27 @@ public:
     // Queues a menu command for the main window; it runs after the current one has finished.
     // Without a main window there is nothing to run it, and it is dropped.
     virtual void post_command(int) {}
+    // The progress window of a batch job ("Прибор <==> программа"), shown modally: it shows
+    // `caption` and a bar over 0..total, then calls `started` (which hands the job to the worker)
+    // and returns the window's result once close_progress has been called. Its "Прервать!" button
+    // calls `abort`. Returns -1 when the window could not be shown, as a shell without any
+    // means of showing progress does.
+    virtual int run_progress(const std::string& /*caption*/, int /*total*/, const std::function<void()>& /*started*/,
+                             const std::function<void()>& /*abort*/)
+    {
+        return -1;
+    }
+    // From any thread while the window stands: one line of the job log, and the count "%i из %i"
+    // with the bar (nothing for a total of 0); the elapsed time is the window's own.
+    virtual void progress_line(const std::string&) {}
+    virtual void progress_count(int /*processed*/, int /*total*/) {}
+    // From any thread: closes the window with the result.
+    virtual void close_progress(int) {}
+
+    // Whether a main window exists to take posted commands and scanner results.
+    virtual bool has_main_window() const { return false; }
+    // Announces one new record in the scanner result queue (posted once per record).
+    virtual void scan_results_ready() {}
     // Redraws every view of the document from the tree.
     virtual void update_all_views() {}
     // The apply dialog: shows the list of the instrument's new network settings and, when the user

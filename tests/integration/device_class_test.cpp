@@ -1,11 +1,7 @@
 // The ZR740's own commands against the simulator: the factory reset, the apply command through the
 // dialog and unattended, the broadcast, and the reports of a failed apply.
 
-#include "app/app_context.h"
-#include "app/chlb5_doc.h"
-#include "simulator/instrument_simulator.h"
-#include "support/memory_settings.h"
-#include "support/recording_shell.h"
+#include "support/simulated_document.h"
 
 #include <gtest/gtest.h>
 
@@ -15,28 +11,9 @@ namespace zr740 {
 namespace {
 
 using sim::Fault;
-using sim::InstrumentSimulator;
-using sim::SimulatorOptions;
 
-class DeviceClassTest : public ::testing::Test {
+class DeviceClassTest : public testing::SimulatedDocument {
 protected:
-    void SetUp() override
-    {
-        context.program_folder = std::string(ZR740_BINARY_DIR) + "/bin";
-        SimulatorOptions options;
-        options.description_path = context.program_folder + "/zr740.dat";
-        options.live_values = false;
-        options.address = 5;
-        simulator = std::make_unique<InstrumentSimulator>(options);
-        ASSERT_TRUE(simulator->start()) << simulator->error();
-        settings().set_value_by_name("Port", simulator->port_path());
-        settings().set_value_by_name("0x0007", "5");
-        ASSERT_EQ(document.link().open_port(true), 0);
-        ASSERT_TRUE(document.on_new_document());
-        ASSERT_NE(document.device(), nullptr);
-    }
-
-    NetRS485prg& settings() { return document.link().link_settings(); }
     Parameter& network(const char* name) { return *document.network_branch()->find(name); }
     // Reads the instrument's network parameters into the tree.
     void read_network()
@@ -46,23 +23,16 @@ protected:
         ASSERT_EQ(network("0x0007").value_text, "5");
     }
     // Puts a new address into the instrument, to take effect with the apply command.
-    void write_address(const char* address)
+    void write_address(const char* new_address)
     {
-        network("0x0007").value_text = address;
+        network("0x0007").value_text = new_address;
         ASSERT_EQ(document.link().read_registers(network("0x0007"), true), 0);
     }
-
-    AppContext context;
-    testing::RecordingShell shell;
-    testing::MemorySettings memory;
-    CHLB5Doc document{context, shell, memory, {}};
-    std::unique_ptr<InstrumentSimulator> simulator;
 };
 
 TEST_F(DeviceClassTest, FactoryResetMovesTheProgramToTheFactorySettings)
 {
     ASSERT_TRUE(simulator->set_value(0x0018, "12.5"));
-    const auto factory_damping = simulator->value(0x0018);
     shell.answer = true;
     document.device()->initialise_device();
 

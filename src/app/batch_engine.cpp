@@ -1,0 +1,328 @@
+#include "app/batch_engine.h"
+
+#include "app/app_context.h"
+#include "app/chlb5_doc.h"
+#include "app/engine_texts.h"
+#include "device/base_device.h"
+#include "link/device.h"
+#include "model/desc_branch.h"
+#include "model/model_texts.h"
+#include "platform/shell.h"
+
+#include <chrono>
+#include <system_error>
+
+namespace zr740 {
+namespace {
+
+// The progress window lingers after a job in steps that a stop cuts short.
+constexpr std::chrono::milliseconds closing_step{100};
+
+} // namespace
+
+BatchEngine::BatchEngine(AppContext& context, CHLB5Doc& document)
+    : context_(context), document_(document), link_(document.link()), job_(link_.job), shell_(document.shell())
+{
+}
+
+BatchEngine::~BatchEngine() { stop(); }
+
+bool BatchEngine::start()
+{
+    if (worker_.joinable())
+        return true;
+    try {
+        job_.events.reset(job_events::quit);
+        worker_ = std::thread([this] { thread_main(); });
+    } catch (const std::system_error&) {
+        shell_.message(std::string(texts::thread_failed), std::string(texts::error_caption), Icon::stop,
+                       Owner::main_window);
+        return false;
+    }
+    return true;
+}
+
+void BatchEngine::stop()
+{
+    if (!worker_.joinable())
+        return;
+    // The stop event ends a running job after its current transaction; aborting the line makes
+    // that transaction end at once.
+    signal_stop();
+    link_.sio().abort();
+    job_.events.set(job_events::quit);
+    worker_.join();
+    link_.sio().reset_abort();
+    job_.events.reset(job_events::quit);
+    job_.events.reset(job_events::stop);
+}
+
+bool BatchEngine::stop_requested() const { return job_.events.is_set(job_events::stop); }
+
+void BatchEngine::signal_stop() { job_.events.set(job_events::stop); }
+
+void BatchEngine::wait_until_idle()
+{
+    std::unique_lock lock(idle_mutex_);
+    idle_changed_.wait(lock, [&] { return !job_active_ || !worker_.joinable(); });
+}
+
+bool BatchEngine::run_job(std::string_view caption, int total, std::size_t event, DescBranch* branch,
+                          Parameter* single)
+{
+    if (!start())
+        return false;
+    // A job that was stopped may still be finishing its last transaction; the next one must not
+    // clear the stop it has not yet seen.
+    wait_until_idle();
+    job_.current_branch = branch;
+    job_.single_parameter = single;
+    job_.processed = 0;
+    job_.total = total;
+    window_shown_ = true;
+    const int shown = shell_.run_progress(
+        std::string(caption), total,
+        [&] {
+            {
+                std::lock_guard lock(idle_mutex_);
+                job_active_ = true;
+            }
+            job_.events.reset(job_events::stop);
+            job_.start_time = std::chrono::steady_clock::now();
+            job_.events.set(event);
+        },
+        [&] { abort_job(); });
+    if (shown == -1) {
+        window_shown_ = false;
+        job_.current_branch = nullptr;
+        job_.single_parameter = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool BatchEngine::read(DescBranch* branch)
+{
+    const int total = branch ? count(*branch, CountMode::all) : 0;
+    return run_job(texts::caption_read, total, job_events::read_branch, branch, nullptr);
+}
+
+bool BatchEngine::write_all(DescBranch* branch)
+{
+    const int total = branch ? count(*branch, CountMode::all) : 0;
+    return run_job(texts::caption_write_all, total, job_events::write_all, branch, nullptr);
+}
+
+bool BatchEngine::write_changed(DescBranch* branch)
+{
+    const int total = branch ? count(*branch, CountMode::changed) : 0;
+    return run_job(texts::caption_write_changed, total, job_events::write_changed, branch, nullptr);
+}
+
+bool BatchEngine::write_initial_values(DescBranch* branch)
+{
+    const int total = branch ? count(*branch, CountMode::initial_values) : 0;
+    return run_job(texts::caption_initialise, total, job_events::initial_values, branch, nullptr);
+}
+
+bool BatchEngine::compare(DescBranch* branch)
+{
+    job_.difference_count = 0;
+    job_.comparison_report.clear();
+    const int total = branch ? count(*branch, CountMode::all) : 0;
+    if (!run_job(texts::caption_compare, total, job_events::compare, branch, nullptr))
+        return false;
+    // The window closes before the job's follow-ups; the counts are final once the worker is idle.
+    wait_until_idle();
+    std::string text;
+    if (job_.difference_count > 0) {
+        text = std::string(texts::differences) + ": " + std::to_string(job_.difference_count);
+        if (job_.difference_count > 10)
+            text += texts::first_ten_only;
+        text += ":\n";
+        text += job_.comparison_report;
+    } else {
+        text = texts::no_differences;
+    }
+    shell_.message(text, std::string(texts::compare_caption), Icon::information, Owner::main_window);
+    return true;
+}
+
+bool BatchEngine::read_one(Parameter* parameter)
+{
+    if (!parameter) {
+        shell_.message(std::string(texts::nothing_selected), std::string(texts::app_title), Icon::warning,
+                       Owner::main_window);
+        return false;
+    }
+    if (!run_job(texts::caption_read_one, 1, job_events::read_one, nullptr, parameter))
+        return false;
+    shell_.update_all_views();
+    return true;
+}
+
+bool BatchEngine::write_one(Parameter* parameter)
+{
+    if (!parameter) {
+        shell_.message(std::string(texts::nothing_selected), std::string(texts::app_title), Icon::warning,
+                       Owner::main_window);
+        return false;
+    }
+    if (!run_job(texts::caption_write_one, 1, job_events::write_one, nullptr, parameter))
+        return false;
+    shell_.update_all_views();
+    return true;
+}
+
+void BatchEngine::abort_job()
+{
+    // The stop event stays set until the worker has left the job, which then runs the end of the
+    // job itself; the window closes at once.
+    signal_stop();
+    context_.run.exit_status = exit_bits::stopped;
+    window_shown_ = false;
+    shell_.close_progress(0);
+}
+
+void BatchEngine::thread_main()
+{
+    bool opened_for_job = false;
+    while (true) {
+        if (opened_for_job) {
+            std::lock_guard lock(link_.port_lock());
+            link_.sio().close();
+            opened_for_job = false;
+        }
+        const auto event = job_.events.wait_any(0, job_events::job_count);
+        if (!event)
+            continue;
+        if (*event == job_events::quit) {
+            job_.events.reset(job_events::quit);
+            break;
+        }
+        std::lock_guard lock(link_.port_lock());
+        if (!link_.sio().is_open())
+            opened_for_job = link_.open_for_job();
+        perform(*event);
+    }
+    std::lock_guard lock(idle_mutex_);
+    job_active_ = false;
+    idle_changed_.notify_all();
+}
+
+void BatchEngine::perform(std::size_t event)
+{
+    auto& events = job_.events;
+    DescBranch* branch = job_.current_branch.exchange(nullptr);
+    BaseDevice::CBaseDevice* device = document_.device();
+    const bool init_wanted = device && device->init_after_write();
+
+    switch (event) {
+    case job_events::read_branch:
+        events.reset(event);
+        if (branch)
+            read_branch(*branch);
+        // Before the job counts as ended, so that whoever waits for it sees the new limits.
+        if (device)
+            device->update_dependent_limits();
+        end_of_job(false);
+        break;
+    case job_events::write_changed_spare_1:
+    case job_events::write_changed_spare_2:
+    case job_events::write_all:
+    case job_events::write_changed:
+    case job_events::initial_values: {
+        // The spare write events share the job: each also clears those up to "write all".
+        const std::size_t last = event < job_events::write_all ? job_events::write_all : event;
+        for (std::size_t index = event; index <= last; ++index)
+            events.reset(index);
+        const int mode = event == job_events::write_all        ? mode_all
+                         : event == job_events::initial_values ? mode_initial
+                                                               : mode_changed;
+        JobResult result{0, 0};
+        if (branch)
+            result = write_branch(*branch, mode);
+        end_of_job(result.second == 0 && init_wanted);
+        break;
+    }
+    case job_events::compare:
+        events.reset(event);
+        if (branch)
+            compare_branch(*branch);
+        end_of_job(false);
+        break;
+    case job_events::group: {
+        events.reset(event);
+        bool written = false;
+        for (Parameter* parameter : job_.group) {
+            if (stop_requested())
+                break;
+            if (job_.group_mode == 1)
+                read_step(*parameter, true);
+            else if (job_.group_mode == 2)
+                written = write_step(*parameter, mode_all) == 0 || written;
+        }
+        job_.group_mode = 0;
+        end_of_job(written);
+        break;
+    }
+    case job_events::read_one:
+        events.reset(event);
+        if (Parameter* parameter = job_.single_parameter.exchange(nullptr)) {
+            job_.processed = 0;
+            read_step(*parameter, true);
+        }
+        if (device)
+            device->update_dependent_limits();
+        end_of_job(false);
+        break;
+    case job_events::write_one: {
+        bool success = false;
+        if (Parameter* parameter = job_.single_parameter.exchange(nullptr)) {
+            job_.processed = 0;
+            success = write_step(*parameter, mode_all) == 0;
+        }
+        end_of_job(success && init_wanted);
+        break;
+    }
+    default:
+        // The empty job and the event without an action: a manual event left set would wake the
+        // thread again at once.
+        events.reset(event);
+        end_of_job(false);
+        break;
+    }
+}
+
+void BatchEngine::end_of_job(bool with_init)
+{
+    progress("");
+    progress(std::string(texts::job_done));
+    for (auto waited = std::chrono::milliseconds{0}; waited < window_linger; waited += closing_step)
+        if (job_.events.wait(job_events::stop, closing_step))
+            break;
+    if (window_shown_.exchange(false))
+        shell_.close_progress(0);
+
+    if (link_.needs_apply.exchange(false)) {
+        if (!link_.sio().abort_signalled())
+            shell_.post_command(command_ids::apply_parameters);
+    } else if (with_init) {
+        std::string status;
+        if (init_command(status) != 0)
+            shell_.message(std::string(texts::init_failed) + status, std::string(texts::app_title), Icon::stop,
+                           Owner::main_window);
+    }
+    if (link_.needs_reread.exchange(false))
+        if (BaseDevice::CBaseDevice* device = document_.device())
+            device->on_reread_parameters_written();
+    if (context_.unattended() && on_unattended_job_end)
+        on_unattended_job_end();
+
+    job_.events.reset(job_events::stop);
+    std::lock_guard lock(idle_mutex_);
+    job_active_ = false;
+    idle_changed_.notify_all();
+}
+
+} // namespace zr740

@@ -1,0 +1,119 @@
+#pragma once
+// The batch exchange engine: every operation that touches many parameters (read, write all, write
+// changed, compare, write initial values) and the single-parameter jobs. The window thread hands a
+// job to the exchange thread and shows the progress window until the job closes it; the exchange
+// thread walks the branch and performs one transaction per parameter under the port lock.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+
+namespace zr740 {
+
+struct AppContext;
+class CHLB5Doc;
+class DescBranch;
+class Device;
+class Parameter;
+class Shell;
+struct JobState;
+
+// Parameters handled and parameters that failed.
+using JobResult = std::pair<int, int>;
+
+// What a branch job does with each parameter.
+enum class CountMode { all, changed, initial_values };
+
+class BatchEngine {
+public:
+    // Step results besides the transaction codes.
+    static constexpr int stopped = 3;
+    static constexpr int not_initialised = 5;
+    static constexpr int not_exchanged = 6;
+    // Write modes.
+    static constexpr int mode_changed = 0;
+    static constexpr int mode_all = 1;
+    static constexpr int mode_initial = -1;
+
+    BatchEngine(AppContext& context, CHLB5Doc& document);
+    // Ends the exchange thread.
+    ~BatchEngine();
+    BatchEngine(const BatchEngine&) = delete;
+    BatchEngine& operator=(const BatchEngine&) = delete;
+
+    // Starts the exchange thread unless it runs. False (with a message) when it cannot be started.
+    bool start();
+    // Stops a running job and ends the exchange thread.
+    void stop();
+    bool running() const { return worker_.joinable(); }
+
+    // Job entries of the window thread: each shows the progress window until the job has ended.
+    // False when the window could not be shown (nothing was done).
+    bool read(DescBranch* branch);
+    bool write_all(DescBranch* branch);
+    bool write_changed(DescBranch* branch);
+    bool compare(DescBranch* branch);
+    bool write_initial_values(DescBranch* branch);
+    bool read_one(Parameter* parameter);
+    bool write_one(Parameter* parameter);
+    // "Прервать!" of the progress window.
+    void abort_job();
+    // Waits until the exchange thread has left its job (a stopped job finishes its transaction).
+    void wait_until_idle();
+
+    // One-parameter steps; any thread that may use the link.
+    int read_step(Parameter& parameter, bool count_timeouts);
+    int write_step(Parameter& parameter, int mode);
+    int compare_step(Parameter& parameter);
+    // With immediate write on and the value changed: writes it; else 1000.
+    int immediate_write(Parameter& parameter);
+    // With auto-read on and a parameter never read: reads it; else -2 (-3 without a parameter).
+    int auto_read(Parameter* parameter);
+    // Tells the instrument the session is over. 0 success, with the status text.
+    int init_command(std::string& status);
+
+    // Parameters of the branch a job with this mode will handle (exchangeable ones only).
+    static int count(DescBranch& branch, CountMode mode);
+
+    // Called at the end of every job of an unattended run (save after read, job done).
+    std::function<void()> on_unattended_job_end;
+    // How long the progress window stays up after a job unless stopped (tests shorten it).
+    std::chrono::milliseconds window_linger{2000};
+
+private:
+    bool run_job(std::string_view caption, int total, std::size_t event, DescBranch* branch, Parameter* single);
+    void thread_main();
+    void perform(std::size_t event);
+    void end_of_job(bool with_init);
+
+    JobResult read_branch(DescBranch& branch);
+    JobResult write_branch(DescBranch& branch, int mode);
+    JobResult compare_branch(DescBranch& branch);
+    bool stop_requested() const;
+    void signal_stop();
+    void progress(const std::string& text);
+    void error_log(const Parameter& parameter) const;
+    void note_difference(Parameter& configuration, const Parameter& instrument);
+    void too_many_timeouts();
+
+    AppContext& context_;
+    CHLB5Doc& document_;
+    Device& link_;
+    JobState& job_;
+    Shell& shell_;
+    std::thread worker_;
+
+    // Whether a job is between its start on the window thread and its end on the worker.
+    std::mutex idle_mutex_;
+    std::condition_variable idle_changed_;
+    bool job_active_ = false;
+    std::atomic<bool> window_shown_{false};
+};
+
+} // namespace zr740

@@ -1,0 +1,341 @@
+// The one-parameter steps of the batch engine and the walk over a branch that runs them.
+
+#include "app/app_context.h"
+#include "app/batch_engine.h"
+#include "app/chlb5_doc.h"
+#include "app/engine_texts.h"
+#include "device/base_device.h"
+#include "link/device.h"
+#include "model/desc_branch.h"
+#include "model/model_texts.h"
+#include "model/text.h"
+#include "platform/shell.h"
+
+#include <fstream>
+
+namespace zr740 {
+namespace {
+
+// Five consecutive failures stop the job.
+constexpr int failure_limit = 4;
+// Only the first differences are described; the rest are counted.
+constexpr int reported_differences = 10;
+
+std::string indexed_name(const Parameter& parameter)
+{
+    std::string text = parameter.name;
+    if (parameter.indexed)
+        text += ":" + std::to_string(parameter.linear_index);
+    return text;
+}
+
+std::string editable_text(const Parameter& parameter)
+{
+    return std::string(parameter.editable ? texts::attr_editable : texts::attr_read_only);
+}
+
+std::string owner_text(const Parameter& parameter)
+{
+    return std::string(parameter.factory_owned ? texts::attr_factory : texts::attr_user);
+}
+
+// Fills "%i" and "%s" placeholders in order.
+std::string format(std::string_view pattern, std::initializer_list<std::string> values)
+{
+    std::string out;
+    auto next = values.begin();
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && (pattern[i + 1] == 's' || pattern[i + 1] == 'i') &&
+            next != values.end()) {
+            out += *next++;
+            ++i;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}
+
+std::string_view variant_caption(int variant)
+{
+    if (variant == 1)
+        return texts::variant_old;
+    return variant < 0 ? texts::variant_unknown : texts::variant_current;
+}
+
+bool wanted(const Parameter& parameter, CountMode mode)
+{
+    if (!parameter.exchangeable)
+        return false;
+    switch (mode) {
+    case CountMode::all:
+        return true;
+    case CountMode::changed:
+        return parameter.any_changed();
+    case CountMode::initial_values:
+        return !parameter.init_text.empty();
+    }
+    return false;
+}
+
+CountMode count_mode(int write_mode)
+{
+    if (write_mode == BatchEngine::mode_all)
+        return CountMode::all;
+    return write_mode == BatchEngine::mode_initial ? CountMode::initial_values : CountMode::changed;
+}
+
+} // namespace
+
+int BatchEngine::count(DescBranch& branch, CountMode mode)
+{
+    int total = 0;
+    branch.for_each_parameter([&](Parameter& parameter) { total += wanted(parameter, mode) ? 1 : 0; });
+    return total;
+}
+
+void BatchEngine::progress(const std::string& text)
+{
+    if (!window_shown_)
+        return;
+    shell_.progress_line(text.size() > 255 ? text.substr(0, 255) : text);
+    if (job_.total != 0)
+        shell_.progress_count(job_.processed, job_.total);
+}
+
+void BatchEngine::error_log(const Parameter& parameter) const
+{
+    if (context_.error_log_path.empty() || parameter.status_text.empty())
+        return;
+    std::ofstream log(context_.error_log_path, std::ios::app);
+    log << indexed_name(parameter) << " - " << parameter.status_text << '\n';
+}
+
+void BatchEngine::too_many_timeouts()
+{
+    std::string text = format(texts::failed_reads, {std::to_string(job_.consecutive_failures.load()),
+                                                    std::string(variant_caption(context_.run.description_variant))});
+    if (context_.auto_read.exchange(false))
+        text += texts::auto_read_switched_off;
+    text += texts::exchange_suspended;
+    job_.consecutive_failures = 0;
+    signal_stop();
+    shell_.message(text, std::string(texts::app_title), Icon::stop, Owner::main_window);
+}
+
+int BatchEngine::read_step(Parameter& parameter, bool count_timeouts)
+{
+    ++job_.processed;
+    if (parameter.linear_index < 0)
+        return not_exchanged;
+    const std::string label = std::string(texts::label_read) + indexed_name(parameter);
+    const int result = link_.read_registers(parameter, false);
+    bool timeout = false;
+    if (result != 0) {
+        error_log(parameter);
+        timeout = equals_no_case(parameter.status_text, texts::timeout_status);
+    }
+    if (!timeout) {
+        job_.consecutive_failures = 0;
+        document_.modified = true;
+        if (equals_no_case(parameter.name, "Log"))
+            if (BaseDevice::CBaseDevice* device = document_.device())
+                device->on_log_parameter(parameter);
+    } else if (count_timeouts && ++job_.consecutive_failures > failure_limit) {
+        too_many_timeouts();
+    }
+    progress(label + " = " + parameter.value_text);
+    return result;
+}
+
+int BatchEngine::write_step(Parameter& parameter, int mode)
+{
+    ++job_.processed;
+    const std::string label = std::string(texts::label_write) + indexed_name(parameter);
+    const std::string value = mode == mode_initial ? parameter.init_text : parameter.value_text;
+    if (value == texts::no_data) {
+        parameter.status_text = texts::not_written;
+        return not_initialised;
+    }
+    if (parameter.linear_index < 0)
+        return not_exchanged;
+    if (mode == mode_initial) {
+        if (equals_no_case(parameter.name, "clb.k"))
+            parameter.value_text = parameter.linear_index % 2 == 0 ? "0" : "4095";
+        else
+            parameter.value_text = parameter.init_text;
+    }
+    // A good write clears the changed flag, so whether it was a change is taken beforehand.
+    const bool was_changed = parameter.value_changed != 0;
+    const int result = link_.read_registers(parameter, true);
+    if (result != 0) {
+        error_log(parameter);
+    } else if (BaseDevice::CBaseDevice* device = document_.device()) {
+        if (was_changed && device->is_network_parameter(parameter.name))
+            link_.needs_apply = true;
+        job_.consecutive_failures = 0;
+        if (was_changed && device->is_reread_parameter(parameter.name))
+            link_.needs_reread = true;
+    } else {
+        job_.consecutive_failures = 0;
+    }
+    progress(label + " = " + value + std::string(texts::new_value));
+
+    if (result < 0 || parameter.status_text == texts::timeout_status) {
+        if (++job_.consecutive_failures > failure_limit) {
+            progress(std::string(texts::five_failed_writes));
+            job_.consecutive_failures = 0;
+            signal_stop();
+            context_.run.exit_status = exit_bits::no_reply;
+        }
+    }
+    return result;
+}
+
+void BatchEngine::note_difference(Parameter& configuration, const Parameter& instrument)
+{
+    const int before = job_.difference_count++;
+    if (before >= reported_differences)
+        return;
+    job_.comparison_report += format(
+        texts::difference_entry,
+        {std::to_string(job_.difference_count), configuration.name, configuration.caption, configuration.value_text,
+         editable_text(configuration), owner_text(configuration), instrument.value_text, editable_text(instrument),
+         owner_text(instrument)});
+    std::string note = std::string(texts::device_value_note) + " '" + instrument.value_text + "'," +
+                       editable_text(instrument) + owner_text(instrument);
+    if (!configuration.status_text.empty())
+        note += "; " + configuration.status_text;
+    configuration.status_text = note;
+}
+
+int BatchEngine::compare_step(Parameter& parameter)
+{
+    if (stop_requested())
+        return stopped;
+    Parameter instrument(parameter.name);
+    instrument.linear_index = parameter.linear_index;
+    instrument.indexed = parameter.indexed;
+    instrument.type_text = parameter.type_text;
+    instrument.decimals = parameter.decimals;
+    instrument.min = parameter.min;
+    instrument.max = parameter.max;
+    // Without its register count the read would ask for nothing.
+    instrument.register_count = parameter.register_count;
+    if (parameter.linear_index < 0)
+        return not_exchanged;
+    std::string label = std::string(texts::label_compare) + parameter.name + "=" + parameter.value_text;
+    if (parameter.indexed)
+        label += ":" + std::to_string(parameter.linear_index);
+    const int result = link_.read_registers(instrument, false);
+    progress(label + "<>" + instrument.value_text);
+    if (instrument.value_text != parameter.value_text || instrument.factory_owned != parameter.factory_owned ||
+        instrument.editable != parameter.editable)
+        note_difference(parameter, instrument);
+    return result;
+}
+
+JobResult BatchEngine::read_branch(DescBranch& branch)
+{
+    if (stop_requested())
+        return {0, 0};
+    JobResult result{0, 0};
+    if (!branch.parameters.empty())
+        progress(std::string(texts::heading_read) + " '" + branch.name + "'");
+    for (auto& parameter : branch.parameters) {
+        ++result.first;
+        if (read_step(*parameter, true) != 0)
+            ++result.second;
+        // Checked after every parameter, not only after failures: a long read of good values
+        // must stop when asked to.
+        if (stop_requested())
+            break;
+    }
+    for (auto& child : branch.children) {
+        const JobResult below = read_branch(*child);
+        result.first += below.first;
+        result.second += below.second;
+    }
+    return result;
+}
+
+JobResult BatchEngine::write_branch(DescBranch& branch, int mode)
+{
+    if (stop_requested())
+        return {0, 0};
+    JobResult result{0, 0};
+    const CountMode selection = count_mode(mode);
+    bool any = false;
+    for (const auto& parameter : branch.parameters)
+        any = any || wanted(*parameter, selection);
+    if (!branch.parameters.empty() && (mode == mode_all || any))
+        progress(std::string(texts::heading_write) + " '" + branch.name + "'");
+    for (auto& parameter : branch.parameters) {
+        if (!wanted(*parameter, selection))
+            continue;
+        ++result.first;
+        if (write_step(*parameter, mode) != 0)
+            ++result.second;
+        if (stop_requested())
+            break;
+    }
+    for (auto& child : branch.children) {
+        const JobResult below = write_branch(*child, mode);
+        result.first += below.first;
+        result.second += below.second;
+    }
+    return result;
+}
+
+JobResult BatchEngine::compare_branch(DescBranch& branch)
+{
+    if (stop_requested())
+        return {0, 0};
+    JobResult result{0, 0};
+    if (!branch.parameters.empty())
+        progress(std::string(texts::heading_compare) + " '" + branch.name + "'");
+    for (auto& parameter : branch.parameters) {
+        ++result.first;
+        const int step = compare_step(*parameter);
+        ++job_.processed;
+        if (step != 0)
+            ++result.second;
+        if (stop_requested())
+            break;
+    }
+    for (auto& child : branch.children) {
+        const JobResult below = compare_branch(*child);
+        result.first += below.first;
+        result.second += below.second;
+    }
+    return result;
+}
+
+int BatchEngine::immediate_write(Parameter& parameter)
+{
+    if (!parameter.value_changed || !context_.immediate_write)
+        return 1000;
+    parameter.status_text.clear();
+    return write_step(parameter, mode_all);
+}
+
+int BatchEngine::auto_read(Parameter* parameter)
+{
+    if (!parameter)
+        return -3;
+    if (parameter->value_text != texts::no_data || !parameter->status_text.empty() || !context_.auto_read)
+        return -2;
+    return read_step(*parameter, false);
+}
+
+int BatchEngine::init_command(std::string& status)
+{
+    Parameter init("INIT");
+    init.type_text = "void";
+    init.value_text.clear();
+    const int result = write_step(init, mode_all);
+    status = init.status_text;
+    return result;
+}
+
+} // namespace zr740
