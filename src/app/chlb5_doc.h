@@ -52,6 +52,7 @@ public:
     const DescriptionLists& lists() const { return lists_; }
     Device& link() override { return link_; }
     Shell& shell() override { return shell_; }
+    AppContext& context() { return context_; }
     void initialise_all_parameters() override;
     BatchEngine& engine() { return engine_; }
     // Stops the scanner thread and the exchange thread (before the tree is replaced or the

@@ -244,7 +244,7 @@ TEST_F(BatchEngineTest, QuittingDuringAJobEndsItPromptly)
 {
     simulator->inject(Fault::no_reply(100000));
     auto job = std::async(std::launch::async, [&] { return engine().read(document.root()); });
-    while (lines().size() < 2)
+    while (shell.line_count() < 2)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const auto start = std::chrono::steady_clock::now();
     document.stop_threads();
@@ -257,8 +257,10 @@ TEST_F(BatchEngineTest, QuittingDuringAJobEndsItPromptly)
 TEST_F(BatchEngineTest, VanishedInstrumentEndsTheJobWithStatuses)
 {
     auto& network = *document.network_branch();
+    // Slow replies, so that the instrument goes while the job is still under way.
+    simulator->inject(Fault::delayed(std::chrono::milliseconds(40), 1000));
     auto job = std::async(std::launch::async, [&] { return engine().read(&network); });
-    while (lines().size() < 2)
+    while (shell.line_count() < 2)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     simulator->stop();
     ASSERT_EQ(job.wait_for(std::chrono::seconds(30)), std::future_status::ready);

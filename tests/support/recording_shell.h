@@ -108,6 +108,13 @@ public:
         changed_.notify_all();
     }
 
+    // For a test that watches a running job.
+    std::size_t line_count()
+    {
+        std::lock_guard lock(mutex_);
+        return progress_lines.size();
+    }
+
     std::vector<RecordedMessage> messages;
     std::vector<RecordedMessage> questions;
     bool answer = false;
