@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: once as a normal build, once with AddressSanitizer and
-# UndefinedBehaviorSanitizer. Warnings are errors here.
+# UndefinedBehaviorSanitizer, and the threaded tests (exchange thread, scanners) once more with
+# ThreadSanitizer. Warnings are errors here.
 #   scripts/test.sh            both configurations
 #   scripts/test.sh --quick    the normal build only
 #   scripts/test.sh -R regex   pass ctest options (e.g. run one test) to both
@@ -21,6 +22,8 @@ run_config() {
   (cd "$dir" && ctest --output-on-failure -j2 "${ctest_args[@]}")
 }
 
+threaded_tests='BatchEngine|Scan|DeviceClass'
+
 echo "== normal build =="
 run_config "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 if [ "$quick" -eq 0 ]; then
@@ -28,4 +31,12 @@ if [ "$quick" -eq 0 ]; then
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   run_config "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DZR740_SANITIZE=ON -DZR740_BENCH=OFF
+
+  echo "== threaded tests (ThreadSanitizer) =="
+  export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+  tsan="$root/build-tsan"
+  cmake -S "$root" -B "$tsan" -G Ninja -DZR740_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZR740_TSAN=ON \
+    -DZR740_BENCH=OFF >/dev/null
+  cmake --build "$tsan" -j2 --target test_app test_integration
+  (cd "$tsan" && ctest --output-on-failure -j2 -R "$threaded_tests" "${ctest_args[@]}")
 fi

@@ -194,8 +194,8 @@ TEST_F(BatchEngineTest, StoppedJobKeepsWhatItDidAndTheNextJobRunsWhole)
 
 TEST_F(BatchEngineTest, StopBeforeTheWorkerStartsIsNotLost)
 {
-    // The window is aborted as soon as it stands, while the worker takes the job: at most the
-    // transaction already under way is finished.
+    // The window is aborted as soon as it stands, while the worker takes the job: the job ends
+    // after the transactions already under way, far from the whole tree.
     shell.abort_after_lines = 0;
     // Known limits, so that the limits update after the read needs no reads of its own.
     for (const char* name : {"0x001A", "0x001C", "0x0026", "0x0028", "0x002A", "0x002C"})
@@ -203,7 +203,7 @@ TEST_F(BatchEngineTest, StopBeforeTheWorkerStartsIsNotLost)
     const auto before = simulator->stats().requests;
     ASSERT_TRUE(engine().read(document.root()));
     engine().wait_until_idle();
-    EXPECT_LE(simulator->stats().requests - before, 1u);
+    EXPECT_LT(simulator->stats().requests - before, static_cast<std::uint64_t>(parameters() / 4));
     EXPECT_EQ(context.run.exit_status.load(), exit_bits::stopped);
 }
 

@@ -44,7 +44,12 @@ ModbusAnswer write_single(const ModbusRequest& request, std::uint8_t address, In
     if (request.data.size() != 4)
         return exception(address, request.function, exception_code::illegal_value);
     const std::uint16_t value = word(request.data, 2);
-    std::vector<std::uint8_t> echo{address, request.function};
+    // Built up with room reserved: GCC 12 under ThreadSanitizer misreads an insert into a vector made
+    // from a two-byte list as an out-of-bounds copy.
+    std::vector<std::uint8_t> echo;
+    echo.reserve(2 + request.data.size() + 2);
+    echo.push_back(address);
+    echo.push_back(request.function);
     echo.insert(echo.end(), request.data.begin(), request.data.end());
     append_modbus_crc(echo);
     // "INIT": the program's end-of-session command; acknowledged, nothing changes.
