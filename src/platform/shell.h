@@ -57,6 +57,10 @@ public:
     // From any thread: closes the window with the result.
     virtual void close_progress(int) {}
 
+    // Opens a file (an exported page, the help) with the desktop's program for it; without a
+    // desktop nothing happens.
+    virtual void open_file(const std::string& /*path*/) {}
+
     // Whether a main window exists to take posted commands and scanner results.
     virtual bool has_main_window() const { return false; }
     // Announces one new record in the scanner result queue (posted once per record).
