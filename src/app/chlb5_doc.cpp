@@ -9,7 +9,7 @@ namespace zr740 {
 
 CHLB5Doc::CHLB5Doc(AppContext& context, Shell& shell, Settings& settings, std::vector<std::string> serial_ports)
     : context_(context), shell_(shell), link_(context.run, shell, settings, std::move(serial_ports)),
-      engine_(context, *this)
+      scan_(link_, shell), engine_(context, *this)
 {
 }
 
@@ -69,7 +69,14 @@ void CHLB5Doc::close()
 
 void CHLB5Doc::initialise_all_parameters() { engine_.write_initial_values(root_.get()); }
 
-void CHLB5Doc::stop_threads() { engine_.stop(); }
+void CHLB5Doc::stop_threads()
+{
+    // A poll on the line ends at once; then the scanner thread, then the exchange thread.
+    link_.sio().abort();
+    scan_.stop();
+    engine_.stop();
+    link_.sio().reset_abort();
+}
 
 void CHLB5Doc::on_apply_command()
 {

@@ -3,6 +3,7 @@
 // scanners trees with their parameters, and the POUt table.
 
 #include "app/batch_engine.h"
+#include "app/scan_thread.h"
 #include "description/description_lists.h"
 #include "device/base_device.h"
 #include "device/device_document.h"
@@ -55,6 +56,9 @@ public:
     AppContext& context() { return context_; }
     void initialise_all_parameters() override;
     BatchEngine& engine() { return engine_; }
+    ScanThread& scanners_thread() { return scan_; }
+    // Starts polling the switched-on scanners of the tree.
+    int start_scanners() { return scan_.start_scanners(scanners_.get()); }
     // Stops the scanner thread and the exchange thread (before the tree is replaced or the
     // program ends); the next job starts the exchange thread again.
     void stop_threads();
@@ -75,7 +79,8 @@ private:
     std::unique_ptr<DescBranch> root_;
     std::unique_ptr<DescBranch> scanners_;
     std::unique_ptr<BaseDevice::CBaseDevice> device_;
-    // Last, so that its thread ends before anything it uses goes away.
+    // Last, so that their threads end before anything they use goes away.
+    ScanThread scan_;
     BatchEngine engine_;
 };
 
