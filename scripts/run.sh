@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the program and runs its main job: identify the instrument and read every parameter once.
+# Builds the program and runs its main job: an unattended read of the instrument into demo.zr740
+# (in build/), printed with zr740-dump.
 #   scripts/run.sh                      against the built-in instrument simulator on a pseudo-terminal
-#   scripts/run.sh --port /dev/ttyUSB0  against a real instrument
-#   scripts/run.sh --help               the program's own options
+#   scripts/run.sh OPTIONS... [FILE]    the program itself, e.g. -read/close/port:/dev/ttyUSB0 line3.zr740
+#   scripts/run.sh --help               the program's options and exit codes
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -31,5 +32,13 @@ if [ ! -e "$port" ]; then
   exit 1
 fi
 echo "Simulator on $(readlink "$port")"
+demo="$root/build/demo.zr740"
 # Keep the user's own link settings out of the demonstration.
-XDG_CONFIG_HOME="$workdir/config" "$bin/zr740" --port "$port"
+status=0
+XDG_CONFIG_HOME="$workdir/config" "$bin/zr740" -read/close/port:"$port" "$demo" || status=$?
+echo "zr740 exit code: $status"
+if [ "$status" -eq 0 ]; then
+  echo "== $demo =="
+  "$bin/zr740-dump" "$demo"
+fi
+exit "$status"

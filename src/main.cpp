@@ -1,122 +1,100 @@
 // zr740: the configurator of the ZR740 pressure transmitter.
 //
-// Until the unattended command line is in place the program either prints the parameter tree of the
-// description, or, given a port, identifies the instrument there and reads every parameter once.
+// With options on the command line it runs unattended: sets the link, reads the instrument into a
+// configuration file or writes a file into it, sends the apply command, and ends with an exit code
+// that tells the calling program the outcome. Without options it would open its window.
 
 #include "app/app_context.h"
-#include "app/chlb5_doc.h"
+#include "app/chlb5_app.h"
+#include "app/command_line.h"
 #include "app/console_shell.h"
-#include "app/exit_code.h"
-#include "app/tree_printer.h"
-#include "model/c_numbers.h"
 #include "model/common_params.h"
+#include "platform/exit_signals.h"
 #include "platform/program_info.h"
 #include "platform/serial_ports.h"
 #include "platform/settings_store.h"
 
-#include <filesystem>
+#include <cstdlib>
 #include <iostream>
-#include <mutex>
-#include <string_view>
+#include <string>
+#include <vector>
 
 namespace {
 
-void usage(std::ostream& out)
-{
-    out << "usage: zr740 [--variant 0|1] [--version MAJOR.MINOR]\n"
-           "       zr740 --port DEVICE\n"
-           "  Without a port: loads the description file zr740.dat next to the program and prints the\n"
-           "  parameter tree. With a port (a device path, or COMn for /dev/ttyS(n-1)): identifies the\n"
-           "  instrument there, loads its description and reads every parameter once.\n"
-           "  Exit code: 0, or 200 + the number of the lowest failure bit (see README).\n";
-}
+constexpr const char* help_text = R"(usage: zr740 [OPTIONS] [FILE.zr740]
 
-void print_parameter(const zr740::Parameter& parameter)
-{
-    std::cout << "  " << parameter.name << "  " << parameter.caption << " = " << parameter.value_text;
-    if (!parameter.status_text.empty())
-        std::cout << "  [" << parameter.status_text << "]";
-    std::cout << '\n';
-}
+Runs unattended when any option is given. An option argument begins with "-", or with "/" when
+its first name is an option ("/home/user/line3.zr740" names a file); one argument may carry several
+options joined by "/", e.g.  -read/close/port:/dev/ttyUSB0  . Names and values are not case
+sensitive, except the values of "port" and "elog", which run to the end of the argument.
 
-int read_instrument(zr740::CHLB5Doc& document, zr740::AppContext& context, const std::string& port)
+  read              read every parameter from the instrument and save them into FILE
+  write             write every parameter of FILE into the instrument
+  close             close when the job has ended
+  aply              also put the port settings into the instrument's network parameters and
+                    send its apply command when they were written
+  port:N|PATH       serial port: a number N means COMn (/dev/ttyS(N-1)), else a device path
+  bps:N  len:N  sbit:S  prty:even|odd|no  0x0007:ADDR  alen:N
+                    link settings (baud rate, data bits, stop bits, parity, address, address
+                    length); a "prty" with another value drops the settings given before it
+  rs485:auto|off|on converter: "off" automatic, "auto"/"on" semi-automatic (RTS controlled)
+  autoread:on|off   automatic reading of parameters not yet read
+  silent            do not open the port before a job needs it
+  elog:PATH         error log: one line per failed parameter (created empty at start)
+  exitevent:NAME    create the POSIX named semaphore "/name" (lower case); posting it ends the
+                    run with code 205, as SIGTERM and SIGINT do
+  test              stop right after the link check
+  calibrate, x:N, y:N, w:N, h:N, autowrite:on|off
+                    accepted for the window version of the program
+
+Exit codes: 0 success; 200 FILE missing or empty (or not a configuration) for "write";
+201 the port cannot be opened; 202 no reply (nothing could be exchanged, or five failed writes in
+a row); 203 protocol error; 204 the instrument reported an error; 205 stopped (exit event, SIGTERM,
+SIGINT); 206 the instrument is not a ZR740. With several causes the lowest code wins.
+)";
+
+bool has_display()
 {
-    auto& link = document.link();
-    context.run.started_with_options = false;
-    link.link_settings().set_value_by_name("Port", port);
-    if (!link.check_link()) {
-        std::cerr << "Прибор не найден на " << port << '\n';
-        return zr740::exit_code(context.run.exit_status ? context.run.exit_status.load() : zr740::exit_bits::no_reply);
-    }
-    std::cout << "Прибор найден, версия ПО " << link.instrument_version.major << '.' << link.instrument_version.minor
-              << '\n';
-    if (!document.on_new_document())
-        return 1;
-    std::lock_guard lock(link.port_lock());
-    if (!link.sio().is_open() && link.open_port(true) != 0)
-        return zr740::exit_code(context.run.exit_status);
-    for (auto* tree : {document.root(), document.scanners()}) {
-        if (!tree)
-            continue;
-        tree->for_each_branch([&](zr740::DescBranch& branch) {
-            std::cout << branch.name << '\n';
-            for (auto& parameter : branch.parameters) {
-                if (parameter->exchangeable)
-                    link.read_registers(*parameter, false);
-                print_parameter(*parameter);
-            }
-        });
-    }
-    return zr740::exit_code(context.run.exit_status);
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    for (const auto& argument : arguments) {
+        if (argument == "--help") {
+            std::cout << help_text;
+            return 0;
+        }
+        if (argument == "--version") {
+            std::cout << "zr740 " << zr740::program_version_text() << '\n';
+            return 0;
+        }
+    }
+
+    if (!(zr740::CmyCommandLineInfo(arguments).settings.options & zr740::option_flags::any)) {
+        std::cerr << (has_display() ? "zr740: this build has no window; run it with options (see zr740 --help).\n"
+                                    : "zr740: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY "
+                                      "is set); run it with options for an unattended run (see zr740 --help).\n");
+        return 1;
+    }
+
+    // Only the shutdown watcher takes SIGTERM and SIGINT; every thread started from here inherits this.
+    zr740::ExitSignals::block_signals();
+
     zr740::AppContext context;
     const auto description = zr740::find_data_file("zr740.dat");
     context.program_folder = description ? description->parent_path().string() : zr740::program_folder().string();
     zr740::ConsoleShell shell(std::cout, std::cerr);
-
     zr740::SettingsStore settings(zr740::platform_paths_from_environment());
+    // The program's service parameters; making them registers this program in the machine's records.
     zr740::CommonParams common(zr740::program_version_text(), zr740::copyright_text(), zr740::os_name(), settings);
     settings.write_machine_text("devices", "ZR740", zr740::machine_key_path);
-    zr740::CHLB5Doc document(context, shell, settings, zr740::list_serial_ports());
 
-    std::string port;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if ((arg == "--variant" || arg == "--version" || arg == "--port") && i + 1 < argc) {
-            const std::string_view value = argv[++i];
-            if (arg == "--port") {
-                port = value;
-            } else if (arg == "--variant") {
-                context.run.description_variant = static_cast<std::uint8_t>(zr740::c_atol(value));
-            } else {
-                const auto dot = value.find('.');
-                document.link().instrument_version.major = static_cast<int>(zr740::c_atol(value.substr(0, dot)));
-                document.link().instrument_version.minor =
-                    dot == std::string_view::npos ? 0 : static_cast<int>(zr740::c_atol(value.substr(dot + 1)));
-            }
-        } else if (arg == "--help" || arg == "-h") {
-            usage(std::cout);
-            return 0;
-        } else {
-            usage(std::cerr);
-            return 2;
-        }
-    }
-
-    for (const auto& parameter : common.parameters)
-        std::cout << parameter->caption << ": " << parameter->value_text << '\n';
-    if (!port.empty())
-        return read_instrument(document, context, port);
-    if (!document.on_new_document())
-        return 1;
-    if (document.root())
-        zr740::print_tree(std::cout, *document.root());
-    if (document.scanners())
-        zr740::print_tree(std::cout, *document.scanners());
-    return 0;
+    zr740::CHLB5App app(context, shell, settings, zr740::list_serial_ports());
+    return app.run(arguments);
 }

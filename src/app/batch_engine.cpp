@@ -217,11 +217,11 @@ void BatchEngine::perform(std::size_t event)
     BaseDevice::CBaseDevice* device = document_.device();
     const bool init_wanted = device && device->init_after_write();
 
+    last_result_ = {0, 0};
     switch (event) {
     case job_events::read_branch:
         events.reset(event);
-        if (branch)
-            read_branch(*branch);
+        last_result_ = branch ? read_branch(*branch) : JobResult{0, 0};
         // Before the job counts as ended, so that whoever waits for it sees the new limits.
         if (device)
             device->update_dependent_limits();
@@ -242,13 +242,13 @@ void BatchEngine::perform(std::size_t event)
         JobResult result{0, 0};
         if (branch)
             result = write_branch(*branch, mode);
+        last_result_ = result;
         end_of_job(result.second == 0 && init_wanted);
         break;
     }
     case job_events::compare:
         events.reset(event);
-        if (branch)
-            compare_branch(*branch);
+        last_result_ = branch ? compare_branch(*branch) : JobResult{0, 0};
         end_of_job(false);
         break;
     case job_events::group: {
@@ -270,7 +270,7 @@ void BatchEngine::perform(std::size_t event)
         events.reset(event);
         if (Parameter* parameter = job_.single_parameter.exchange(nullptr)) {
             job_.processed = 0;
-            read_step(*parameter, true);
+            last_result_ = {1, read_step(*parameter, true) != 0 ? 1 : 0};
         }
         if (device)
             device->update_dependent_limits();
@@ -281,6 +281,7 @@ void BatchEngine::perform(std::size_t event)
         if (Parameter* parameter = job_.single_parameter.exchange(nullptr)) {
             job_.processed = 0;
             success = write_step(*parameter, mode_all) == 0;
+            last_result_ = {1, success ? 0 : 1};
         }
         end_of_job(success && init_wanted);
         break;
@@ -306,7 +307,7 @@ void BatchEngine::end_of_job(bool with_init)
 
     if (link_.needs_apply.exchange(false)) {
         if (!link_.sio().abort_signalled())
-            shell_.post_command(command_ids::apply_parameters);
+            shell_.post_command(command_ids::apply_request);
     } else if (with_init) {
         std::string status;
         if (init_command(status) != 0)

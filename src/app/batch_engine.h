@@ -81,6 +81,8 @@ public:
     // Parameters of the branch a job with this mode will handle (exchangeable ones only).
     static int count(DescBranch& branch, CountMode mode);
 
+    // Parameters handled and failed by the job that ended last (read on its end).
+    JobResult last_result() const { return last_result_; }
     // Called at the end of every job of an unattended run (save after read, job done).
     std::function<void()> on_unattended_job_end;
     // How long the progress window stays up after a job unless stopped (tests shorten it).
@@ -108,6 +110,7 @@ private:
     JobState& job_;
     Shell& shell_;
     std::thread worker_;
+    JobResult last_result_{0, 0}; // written by the worker before the job ends
 
     // Whether a job is between its start on the window thread and its end on the worker.
     std::mutex idle_mutex_;

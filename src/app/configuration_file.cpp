@@ -119,7 +119,7 @@ bool save_configuration(CHLB5Doc& document, const std::string& path)
     std::string error;
     const auto bytes = store_document(document);
     const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (write_file_safely(path, view, error)) {
+    if (write_file_atomically(path, view, {}, &error)) {
         document.modified = false;
         return true;
     }

@@ -23,6 +23,12 @@ bool ConsoleShell::ask_yes_no(const std::string& text, const std::string& captio
 
 void ConsoleShell::set_wait_cursor(bool) {}
 
+void ConsoleShell::post_command(int command)
+{
+    if (queue_)
+        queue_->post(command);
+}
+
 int ConsoleShell::run_progress(const std::string& caption, int, const std::function<void()>& started,
                                const std::function<void()>&)
 {

@@ -2,6 +2,7 @@
 // The shell of a run without windows: messages go to the error stream with their caption, questions
 // are answered "no", and a job's progress lines go to the output stream.
 
+#include "app/command_queue.h"
 #include "platform/shell.h"
 
 #include <condition_variable>
@@ -22,8 +23,12 @@ public:
                      const std::function<void()>& abort) override;
     void progress_line(const std::string& text) override;
     void close_progress(int result) override;
+    // Posted commands go to the run's queue once one is attached; before that they are dropped.
+    void post_command(int command) override;
+    void attach_queue(CommandQueue* queue) { queue_ = queue; }
 
 private:
+    CommandQueue* queue_ = nullptr;
     std::ostream& out_;
     std::ostream& err_;
     std::mutex mutex_;

@@ -1,12 +1,6 @@
 #include "platform/ini_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
 #include <fstream>
-#include <random>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zr740 {
 
@@ -106,50 +100,6 @@ bool valid_key(std::string_view key)
     if (key.front() == '[' || key.front() == ';' || key.front() == '#')
         return false;
     return key.find_first_of("=\n\r") == std::string_view::npos;
-}
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { close(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    bool close()
-    {
-        if (fd_ < 0)
-            return true;
-        int result = ::close(fd_);
-        fd_ = -1;
-        return result == 0;
-    }
-
-private:
-    int fd_;
-};
-
-bool write_all(int fd, std::string_view content)
-{
-    while (!content.empty()) {
-        ssize_t written = ::write(fd, content.data(), content.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        content.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// Makes the rename itself durable; a failure here leaves a consistent file, so it is not an error.
-void sync_folder(const std::filesystem::path& folder)
-{
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 } // namespace
@@ -289,62 +239,5 @@ std::string IniFile::serialise() const
 }
 
 bool IniFile::save(const std::filesystem::path& path) const { return write_file_atomically(path, serialise()); }
-
-bool write_file_atomically(const std::filesystem::path& target, std::string_view content,
-                           const std::function<bool(const std::filesystem::path&)>& before_rename)
-{
-    if (target.filename().empty())
-        return false;
-    auto folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error)
-        return false;
-
-    // The temporary file is created with O_EXCL under a random name, so two writers (or a stale
-    // file of an earlier crash) never share one; the mode 0666 lets the umask decide as for any
-    // new file.
-    std::random_device random;
-    std::filesystem::path temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
-        temporary = folder / ("." + target.filename().string() + suffix);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
-    }
-    if (fd < 0)
-        return false;
-
-    // Removes the temporary file on every way out but the successful rename, exceptions included.
-    struct TemporaryGuard {
-        const std::filesystem::path& path;
-        bool keep = false;
-        ~TemporaryGuard()
-        {
-            if (!keep)
-                ::unlink(path.c_str());
-        }
-    } guard{temporary};
-
-    FileDescriptor file(fd);
-    // A file that is replaced keeps its permissions (a user may have narrowed them on purpose).
-    struct stat old_state {};
-    if (::stat(target.c_str(), &old_state) == 0 && S_ISREG(old_state.st_mode))
-        ::fchmod(file.get(), old_state.st_mode & 07777);
-    bool complete = write_all(file.get(), content) && ::fsync(file.get()) == 0;
-    complete = file.close() && complete;
-    if (complete && before_rename)
-        complete = before_rename(temporary);
-    if (!complete || ::rename(temporary.c_str(), target.c_str()) != 0)
-        return false;
-    guard.keep = true;
-    sync_folder(folder);
-    return true;
-}
 
 } // namespace zr740

@@ -3,8 +3,9 @@
 // whatever cannot be understood is skipped, so a damaged file costs at most the values it damaged.
 // Writing replaces the file atomically, so an interrupted write leaves the previous file intact.
 
+#include "platform/safe_file.h"
+
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,13 +51,5 @@ private:
 
     std::vector<Section> sections_;
 };
-
-// Writes `content` to a new file in the target's folder, flushes it to disk, and renames it over
-// the target, so that readers see either the old file or the new one, never a partial one.
-// Missing folders are created. `before_rename` (a test seam) is called with the temporary file's
-// path once it is complete; returning false abandons the write as a crash would, except that the
-// temporary file is removed. False on any failure; the target is then untouched.
-bool write_file_atomically(const std::filesystem::path& target, std::string_view content,
-                           const std::function<bool(const std::filesystem::path&)>& before_rename = {});
 
 } // namespace zr740

@@ -4,6 +4,8 @@
 // so the old file stays intact until the new one is complete.
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,8 +13,15 @@
 
 namespace zr740 {
 
-// False with the system's reason in `error`; the target is then as it was.
-bool write_file_safely(const std::string& path, std::string_view bytes, std::string& error);
+// Writes `content` to a new file in the target's folder, flushes it to disk, and renames it over
+// the target, so that readers see either the old file or the new one, never a partial one.
+// Missing folders are created. `before_rename` (a test seam) is called with the temporary file's
+// path once it is complete; returning false abandons the write as a crash would, except that the
+// temporary file is removed. False on any failure, with the system's reason in `reason`; the
+// target is then untouched.
+bool write_file_atomically(const std::filesystem::path& target, std::string_view content,
+                           const std::function<bool(const std::filesystem::path&)>& before_rename = {},
+                           std::string* reason = nullptr);
 
 // The whole file, or nothing with the system's reason in `error`. Files larger than `limit` are
 // refused rather than read into memory.

@@ -16,9 +16,15 @@ enum class Owner { main_window, none };
 
 // Commands of the main window that the core may post to it.
 namespace command_ids {
+inline constexpr int close_window = 0x0010;
 inline constexpr int read_all = 139;
+inline constexpr int write_all = 140;
 inline constexpr int apply_parameters = 265;
 inline constexpr int initialise_device = 269;
+inline constexpr int calibrate = 303;
+// The main window's private messages.
+inline constexpr int apply_request = 0x0400 + 41;
+inline constexpr int save_after_read = 0x0400 + 42;
 } // namespace command_ids
 
 // The check boxes of the apply dialog.

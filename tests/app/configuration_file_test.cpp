@@ -229,13 +229,16 @@ TEST_F(ConfigurationFileTest, AFailedSaveKeepsTheOldFile)
     EXPECT_EQ(shell.messages[0].caption, "Ошибка записи файла");
     EXPECT_NE(shell.messages[0].text.find("File too large"), std::string::npos) << shell.messages[0].text;
     EXPECT_EQ(std::filesystem::file_size(path), old_size);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1); // no temporary left
 
-    // A missing folder: nothing is written, the reason is given.
+    // A folder that cannot be made (a file has its name): nothing is written, the reason is given.
+    std::ofstream(dir.path() / "plain") << "x";
     shell.messages.clear();
-    EXPECT_FALSE(save_configuration(document, (dir.path() / "missing" / "x.zr740").string()));
+    const std::string inside = (dir.path() / "plain" / "x.zr740").string();
+    EXPECT_FALSE(save_configuration(document, inside));
     ASSERT_EQ(shell.messages.size(), 1u);
-    EXPECT_NE(shell.messages[0].text.find("No such file or directory"), std::string::npos);
+    EXPECT_EQ(shell.messages[0].text.rfind("Не удалось сохранить файл '" + inside + "':\n", 0), 0u);
+    EXPECT_GT(shell.messages[0].text.size(), inside.size() + 60);
 }
 
 } // namespace

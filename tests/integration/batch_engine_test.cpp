@@ -95,7 +95,7 @@ TEST_F(BatchEngineTest, WrittenNetworkAndRangeParametersAskForApplyAndReread)
     EXPECT_EQ(simulator->value(0x000B), "2");
     EXPECT_NE(simulator->value(0x0018), "7.000");
     EXPECT_EQ(at("0x000B").value_changed, 0);
-    EXPECT_EQ(shell.posted, std::vector<int>{command_ids::apply_parameters});
+    EXPECT_EQ(shell.posted, std::vector<int>{command_ids::apply_request});
     ASSERT_EQ(shell.questions.size(), 1u);
     EXPECT_NE(shell.questions[0].text.find("Выполнить чтение параметров из прибора?"), std::string::npos);
     EXPECT_FALSE(document.link().needs_apply);
@@ -172,6 +172,8 @@ TEST_F(BatchEngineTest, InitialValuesAlternateTheCalibrationWordByIndex)
 TEST_F(BatchEngineTest, StoppedJobKeepsWhatItDidAndTheNextJobRunsWhole)
 {
     shell.abort_after_lines = 4;
+    // Slow replies, so that the job is still under way when the user stops it.
+    simulator->inject(Fault::delayed(std::chrono::milliseconds(20), 1000));
     ASSERT_TRUE(engine().read(document.root()));
     engine().wait_until_idle();
     EXPECT_EQ(context.run.exit_status.load(), exit_bits::stopped);
@@ -183,6 +185,7 @@ TEST_F(BatchEngineTest, StoppedJobKeepsWhatItDidAndTheNextJobRunsWhole)
     EXPECT_FALSE(document.link().job.events.is_set(job_events::stop));
 
     // The stop belonged to that job only.
+    simulator->clear_faults();
     shell.abort_after_lines.reset();
     shell.progress_lines.clear();
     ASSERT_TRUE(engine().read(document.root()));

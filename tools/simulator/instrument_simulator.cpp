@@ -198,7 +198,7 @@ NetworkSettings InstrumentSimulator::network() const
 
 SimulatorStats InstrumentSimulator::stats() const
 {
-    return {frames_.load(), requests_.load(), replies_.load(), ignored_.load()};
+    return {frames_.load(), requests_.load(), replies_.load(), ignored_.load(), commands_.load()};
 }
 
 bool InstrumentSimulator::wait_until(Clock::time_point when)
@@ -370,6 +370,7 @@ bool InstrumentSimulator::handle(FrameAssembler& assembler, std::vector<std::uin
         ++replies_;
     }
     if (out.after != AfterReply::nothing) {
+        ++commands_;
         NetworkSettings settings;
         {
             std::lock_guard lock(mutex_);

@@ -59,6 +59,7 @@ struct SimulatorStats {
     std::uint64_t requests = 0; // frames for this instrument, broadcasts included
     std::uint64_t replies = 0;  // replies sent (garbage included)
     std::uint64_t ignored = 0;  // bad CRC, not a frame, another address
+    std::uint64_t commands = 0; // apply and factory-initialisation commands carried out
 };
 
 class InstrumentSimulator {
@@ -126,6 +127,7 @@ private:
     std::atomic<std::uint64_t> requests_{0};
     std::atomic<std::uint64_t> replies_{0};
     std::atomic<std::uint64_t> ignored_{0};
+    std::atomic<std::uint64_t> commands_{0};
 };
 
 } // namespace zr740::sim

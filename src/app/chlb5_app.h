@@ -1,0 +1,62 @@
+#pragma once
+// The application: parses the command line, constructs the document (link settings from the command
+// line, the link check), opens the configuration or starts a new one, runs the job the command line
+// asks for, saves after a read, and ends with the exit code the exit status word gives. Without
+// windows the main window's message queue is a plain command queue served by the calling thread.
+
+#include "app/command_line.h"
+#include "app/command_queue.h"
+#include "platform/event_set.h"
+#include "platform/exit_signals.h"
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace zr740 {
+
+struct AppContext;
+class CHLB5Doc;
+class ConsoleShell;
+class Settings;
+
+class CHLB5App {
+public:
+    CHLB5App(AppContext& context, ConsoleShell& shell, Settings& settings, std::vector<std::string> serial_ports);
+    ~CHLB5App();
+    CHLB5App(const CHLB5App&) = delete;
+    CHLB5App& operator=(const CHLB5App&) = delete;
+
+    // Runs an unattended session for the arguments (without the program name) and returns the
+    // process exit code. SIGTERM and SIGINT must already be blocked (ExitSignals::block_signals).
+    int run(const std::vector<std::string>& arguments);
+
+private:
+    bool start_up(const CmyCommandLineInfo& info);
+    void apply_port_settings(bool into_instrument_element);
+    void post_creation();
+    void serve();
+    void run_tree_job(bool write);
+    void job_not_started();
+    void on_job_end();
+    void job_watcher();
+    void shutdown_watcher();
+    void shut_down();
+
+    AppContext& context_;
+    ConsoleShell& shell_;
+    Settings& settings_;
+    std::vector<std::string> serial_ports_;
+    CommandLineSettings command_line_;
+    std::string file_name_;
+    std::unique_ptr<CHLB5Doc> document_;
+    CommandQueue queue_;
+    ExitSignals exit_signals_;
+    // The job-done event (automatic) and the shutdown event (manual).
+    EventSet events_{{EventSet::Reset::automatic, EventSet::Reset::manual}};
+    std::thread job_watcher_;
+    std::thread shutdown_watcher_;
+};
+
+} // namespace zr740

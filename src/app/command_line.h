@@ -1,0 +1,71 @@
+#pragma once
+// The command line of an unattended run: options that set the link, choose a job ("read", "write",
+// "calibrate"), close the program afterwards, name an error log and an exit semaphore, and the
+// configuration file the job reads or writes.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zr740 {
+
+// Mode flags.
+namespace mode_flags {
+inline constexpr std::uint8_t auto_read_on = 0x01;
+inline constexpr std::uint8_t auto_read_off = 0x02;
+inline constexpr std::uint8_t immediate_write_on = 0x04;
+inline constexpr std::uint8_t immediate_write_off = 0x08;
+inline constexpr std::uint8_t test = 0x10;
+inline constexpr std::uint8_t silent = 0x20;
+} // namespace mode_flags
+
+// Placement flags of the main window.
+namespace placement_flags {
+inline constexpr std::uint8_t x = 0x01;
+inline constexpr std::uint8_t y = 0x02;
+inline constexpr std::uint8_t width = 0x04;
+inline constexpr std::uint8_t height = 0x08;
+} // namespace placement_flags
+
+struct CommandLineSettings {
+    std::uint32_t options = 0; // option_flags (app_context.h)
+    std::uint8_t placement = 0;
+    std::uint8_t modes = 0;
+    std::uint8_t port_number = 0; // "port" with a number: COMn
+    std::string port_path;        // "port" with a device path
+    std::int32_t baud_rate = 0;
+    std::uint8_t parity = 0; // 1 even, 2 odd, 3 none
+    std::string address;     // at most 5 characters
+    std::uint8_t data_bits = 0;
+    std::string stop_bits; // at most 4 characters
+    std::uint8_t address_length = 0;
+    std::uint8_t rs485 = 0; // 1 "auto", 2 "off", 3 "on"
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+// Parses the arguments (without the program name). Options begin with "-", or with "/" when the
+// first name after it is a known option, so that an absolute path names the configuration file.
+class CmyCommandLineInfo {
+public:
+    explicit CmyCommandLineInfo(const std::vector<std::string>& arguments);
+
+    CommandLineSettings settings;
+    // The last argument that is no option, as typed.
+    std::string file_name;
+    // "elog": the error log, created empty at once by whoever starts the run.
+    std::string error_log_path;
+    // "exitevent": the lower-cased name of the exit semaphore; empty when none was asked for.
+    std::string exit_event_name;
+
+private:
+    void parse_option(const std::string& argument);
+    void apply(const std::string& name, const std::string& value, const std::string& rest_as_typed);
+};
+
+// Whether the first token of an argument that begins with "/" is an option name.
+bool is_option_name(std::string_view name);
+
+} // namespace zr740
