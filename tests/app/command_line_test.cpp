@@ -1,0 +1,92 @@
+// The command line of unattended runs: options and their values, the file argument, and the
+// platform's path-friendly rules.
+
+#include "app/app_context.h"
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace zr740 {
+namespace {
+
+CmyCommandLineInfo parse(std::vector<std::string> arguments) { return CmyCommandLineInfo(arguments); }
+
+TEST(CommandLine, OptionsAndFiles)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        std::uint32_t options;
+        std::string file;
+    };
+    using namespace option_flags;
+    const Case cases[] = {
+        {{"-read/close", "line3.zr740"}, read | close | any, "line3.zr740"},
+        {{"-READ/CLOSE", "Line3.ZR740"}, read | close | any, "Line3.ZR740"},
+        {{"/read/close"}, read | close | any, ""},
+        // An absolute path is a file unless its first name is an option.
+        {{"/home/user/line3.zr740"}, 0, "/home/user/line3.zr740"},
+        {{"/write", "/home/user/a.zr740", "/tmp/b.zr740"}, write | any, "/tmp/b.zr740"},
+        {{"/ext"}, any, ""},
+        // Unknown options only say that options were given; an empty token ends the argument.
+        {{"-frobnicate"}, any, ""},
+        {{"-read//close"}, read | any, ""},
+        {{"-aply/calibrate"}, aply | calibrate | any, ""},
+    };
+    for (const auto& c : cases) {
+        const auto info = parse(c.arguments);
+        EXPECT_EQ(info.settings.options, c.options) << c.arguments[0];
+        EXPECT_EQ(info.file_name, c.file) << c.arguments[0];
+    }
+}
+
+TEST(CommandLine, PortSettings)
+{
+    // "port" runs to the end of its argument, so it comes last.
+    auto info = parse({"-bps:0x4B00/prty:even/0x0007:123456/len:8/sbit:1.5xx/alen:11/rs485:OFF/port:3"});
+    const auto& s = info.settings;
+    EXPECT_TRUE(s.options & option_flags::port_settings);
+    EXPECT_EQ(s.port_number, 3);
+    EXPECT_EQ(s.baud_rate, 19200);
+    EXPECT_EQ(s.parity, 1);
+    EXPECT_EQ(s.address, "12345");
+    EXPECT_EQ(s.data_bits, 8);
+    EXPECT_EQ(s.stop_bits, "1.5x");
+    EXPECT_EQ(s.address_length, 11);
+    EXPECT_EQ(s.rs485, 2);
+
+    // A path keeps its case and runs to the end of the argument.
+    info = parse({"-read/port:/dev/serial/by-id/USB-Adapter_01"});
+    EXPECT_EQ(info.settings.port_path, "/dev/serial/by-id/USB-Adapter_01");
+    EXPECT_EQ(info.settings.port_number, 0);
+    EXPECT_TRUE(info.settings.options & option_flags::read);
+
+    // "prty" with another value drops the settings given before it, until a later one sets them.
+    info = parse({"-port:2", "-prty:mark"});
+    EXPECT_FALSE(info.settings.options & option_flags::port_settings);
+    info = parse({"-port:2", "-prty:mark/bps:9600"});
+    EXPECT_TRUE(info.settings.options & option_flags::port_settings);
+
+    // Numbers that do not convert leave their setting unset.
+    info = parse({"-bps:fast/len:x/w:wide"});
+    EXPECT_EQ(info.settings.baud_rate, 0);
+    EXPECT_EQ(info.settings.data_bits, 0);
+    EXPECT_EQ(info.settings.placement, 0);
+}
+
+TEST(CommandLine, ModesLogAndExitEvent)
+{
+    auto info = parse({"-silent/autoread:on/test", "-elog:/tmp/Logs/Line3.log", "-exitevent:\"Line3Done\""});
+    const auto modes = info.settings.modes;
+    EXPECT_EQ(modes, mode_flags::auto_read_on | mode_flags::auto_read_off | mode_flags::immediate_write_off |
+                         mode_flags::silent | mode_flags::test);
+    EXPECT_EQ(info.error_log_path, "/tmp/Logs/Line3.log");
+    EXPECT_EQ(info.exit_event_name, "line3done");
+
+    info = parse({"-w:0/h:0/x:10/y:0x20"});
+    EXPECT_EQ(info.settings.placement, placement_flags::x | placement_flags::y | placement_flags::width |
+                                           placement_flags::height);
+    EXPECT_EQ(info.settings.y, 32);
+}
+
+} // namespace
+} // namespace zr740
