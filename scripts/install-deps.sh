@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   zlib1g-dev libgsf-1-dev
   libgtest-dev googletest libbenchmark-dev
+  libmodbus-dev   # the reference master of the link benchmark
   clang
 )
 
