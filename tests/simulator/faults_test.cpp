@@ -102,10 +102,10 @@ TEST_F(Faults, PermanentFaultLastsUntilCleared)
 
 TEST(FaultSpec, Parses)
 {
-    const auto parse = [](const char* spec) {
+    const auto parse = [](const char* text) {
         std::string error;
-        const auto fault = parse_fault(spec, error);
-        EXPECT_TRUE(fault) << spec << ": " << error;
+        const auto fault = parse_fault(text, error);
+        EXPECT_TRUE(fault) << text << ": " << error;
         return fault.value_or(Fault{});
     };
     EXPECT_EQ(parse("no-reply").times, -1); // without a count: every request
@@ -127,12 +127,12 @@ TEST(FaultSpec, Parses)
 
 TEST(FaultSpec, Refuses)
 {
-    for (const char* spec : {"", "silence", "no-reply:1", "delay", "delay:x", "delay:5@0", "delay:5@", "split:3",
+    for (const char* text : {"", "silence", "no-reply:1", "delay", "delay:x", "delay:5@0", "delay:5@", "split:3",
                              "exception:9", "exception:9:0", "exception:0x10000:1", "wrong-address:256",
                              "garbage:1:2"}) {
         std::string error;
-        EXPECT_FALSE(parse_fault(spec, error)) << spec;
-        EXPECT_FALSE(error.empty()) << spec;
+        EXPECT_FALSE(parse_fault(text, error)) << text;
+        EXPECT_FALSE(error.empty()) << text;
     }
 }
 

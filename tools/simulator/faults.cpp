@@ -129,25 +129,25 @@ ReplyShape FaultPlan::take(std::uint16_t first, std::uint16_t count, std::uint8_
     return shape;
 }
 
-std::optional<Fault> parse_fault(std::string_view spec, std::string& error)
+std::optional<Fault> parse_fault(std::string_view text, std::string& error)
 {
     int times = -1;
-    if (const auto at = spec.find('@'); at != std::string_view::npos) {
-        const auto count = parse_number(spec.substr(at + 1));
+    if (const auto at = text.find('@'); at != std::string_view::npos) {
+        const auto count = parse_number(text.substr(at + 1));
         if (!count || *count == 0 || *count > 1'000'000) {
-            error = "bad repeat count in fault '" + std::string(spec) + "'";
+            error = "bad repeat count in fault '" + std::string(text) + "'";
             return std::nullopt;
         }
         times = static_cast<int>(*count);
-        spec = spec.substr(0, at);
+        text = text.substr(0, at);
     }
-    const auto parts = split(spec, ':');
+    const auto parts = split(text, ':');
     const auto kind = parts[0];
     std::vector<unsigned long> args;
     for (std::size_t i = 1; i < parts.size(); ++i) {
         const auto value = parse_number(parts[i]);
         if (!value) {
-            error = "bad number '" + std::string(parts[i]) + "' in fault '" + std::string(spec) + "'";
+            error = "bad number '" + std::string(parts[i]) + "' in fault '" + std::string(text) + "'";
             return std::nullopt;
         }
         args.push_back(*value);
@@ -155,7 +155,7 @@ std::optional<Fault> parse_fault(std::string_view spec, std::string& error)
     const auto expect = [&](std::size_t least, std::size_t most) {
         if (args.size() >= least && args.size() <= most)
             return true;
-        error = "wrong number of arguments in fault '" + std::string(spec) + "'";
+        error = "wrong number of arguments in fault '" + std::string(text) + "'";
         return false;
     };
     const auto ms = [](unsigned long value) { return std::chrono::milliseconds(std::min(value, 3'600'000ul)); };
@@ -170,7 +170,7 @@ std::optional<Fault> parse_fault(std::string_view spec, std::string& error)
         if (!expect(0, 1))
             return std::nullopt;
         if (!args.empty() && args[0] > 255) {
-            error = "address out of range in fault '" + std::string(spec) + "'";
+            error = "address out of range in fault '" + std::string(text) + "'";
             return std::nullopt;
         }
         return Fault::wrong_address(static_cast<std::uint8_t>(args.empty() ? 0 : args[0]), times);
@@ -179,7 +179,7 @@ std::optional<Fault> parse_fault(std::string_view spec, std::string& error)
         if (!expect(2, 2))
             return std::nullopt;
         if (args[0] > 0xFFFF || args[1] == 0 || args[1] > 255) {
-            error = "register or code out of range in fault '" + std::string(spec) + "'";
+            error = "register or code out of range in fault '" + std::string(text) + "'";
             return std::nullopt;
         }
         return Fault::exception(static_cast<std::uint16_t>(args[0]), static_cast<std::uint8_t>(args[1]), times);

@@ -66,7 +66,7 @@ private:
 //   no-reply | delay:MS | bad-crc | wrong-address[:ADDR] | exception:REG:CODE | split:BYTES:GAP_MS |
 //   garbage[:BYTES]
 // Numbers may be decimal or 0x-hexadecimal. nullopt with the reason in `error` otherwise.
-std::optional<Fault> parse_fault(std::string_view spec, std::string& error);
+std::optional<Fault> parse_fault(std::string_view text, std::string& error);
 
 // `length` pseudo-random bytes; `seed` makes successive streams differ.
 std::vector<std::uint8_t> garbage_bytes(std::size_t length, std::uint32_t seed);

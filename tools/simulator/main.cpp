@@ -28,7 +28,7 @@ constexpr std::string_view usage = R"(usage: zr740-sim [options]
   --pace               pace the line like a real slave at its baud rate
   --turnaround MS      paced: reply MS milliseconds after the end of a request (default 2)
   --steady             keep the measured pressure constant
-  --fault SPEC         inject a fault, repeatable; SPEC is KIND[:ARGS][@N] (N requests, else all):
+  --fault FAULT        inject a fault, repeatable; FAULT is KIND[:ARGS][@N] (N requests, else all):
                          no-reply | delay:MS | bad-crc | wrong-address[:ADDR] |
                          exception:REG:CODE | split:BYTES:GAP_MS | garbage[:BYTES]
   -h, --help           this text
