@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace zr740 {
 namespace {
@@ -88,6 +90,9 @@ TEST_F(DeviceClassTest, UnattendedApplyNeedsTheOption)
     context.options |= option_flags::aply;
     document.on_apply_command();
     EXPECT_TRUE(shell.apply_dialog_texts.empty());
+    // The instrument switches after its reply has gone out.
+    for (int wait = 0; wait < 100 && simulator->network().address != 9; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(simulator->network().address, 9);
     EXPECT_EQ(settings().value_by_name("0x0007"), "9");
     EXPECT_EQ(document.link().read_registers(network("0x0009"), false), 0);
