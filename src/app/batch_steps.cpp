@@ -39,23 +39,6 @@ std::string owner_text(const Parameter& parameter)
     return std::string(parameter.factory_owned ? texts::attr_factory : texts::attr_user);
 }
 
-// Fills "%i" and "%s" placeholders in order.
-std::string format(std::string_view pattern, std::initializer_list<std::string> values)
-{
-    std::string out;
-    auto next = values.begin();
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == '%' && i + 1 < pattern.size() && (pattern[i + 1] == 's' || pattern[i + 1] == 'i') &&
-            next != values.end()) {
-            out += *next++;
-            ++i;
-        } else {
-            out += pattern[i];
-        }
-    }
-    return out;
-}
-
 std::string_view variant_caption(int variant)
 {
     if (variant == 1)
@@ -113,7 +96,7 @@ void BatchEngine::error_log(const Parameter& parameter) const
 
 void BatchEngine::too_many_timeouts()
 {
-    std::string text = format(texts::failed_reads, {std::to_string(job_.consecutive_failures.load()),
+    std::string text = fill_placeholders(texts::failed_reads, {std::to_string(job_.consecutive_failures.load()),
                                                     std::string(variant_caption(context_.run.description_variant))});
     if (context_.auto_read.exchange(false))
         text += texts::auto_read_switched_off;
@@ -197,7 +180,7 @@ void BatchEngine::note_difference(Parameter& configuration, const Parameter& ins
     const int before = job_.difference_count++;
     if (before >= reported_differences)
         return;
-    job_.comparison_report += format(
+    job_.comparison_report += fill_placeholders(
         texts::difference_entry,
         {std::to_string(job_.difference_count), configuration.name, configuration.caption, configuration.value_text,
          editable_text(configuration), owner_text(configuration), instrument.value_text, editable_text(instrument),

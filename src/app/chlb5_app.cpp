@@ -24,18 +24,6 @@ constexpr std::size_t shutdown = 1;
 // No description variant is known until the instrument or a file tells.
 constexpr std::uint8_t variant_unknown = 0xFF;
 
-std::string fill(std::string_view pattern, const std::string& first, const std::string& second)
-{
-    std::string text(pattern);
-    const auto a = text.find("%s");
-    if (a != std::string::npos)
-        text.replace(a, 2, first);
-    const auto b = text.find("%s", a == std::string::npos ? 0 : a + first.size());
-    if (b != std::string::npos)
-        text.replace(b, 2, second);
-    return text;
-}
-
 std::string_view parity_text(std::uint8_t parity)
 {
     switch (parity) {
@@ -90,13 +78,13 @@ bool CHLB5App::start_up(const CmyCommandLineInfo& info)
         if (log)
             context_.error_log_path = info.error_log_path;
         else
-            shell_.message(fill(texts::cannot_create_log, info.error_log_path, std::strerror(errno)),
+            shell_.message(fill_placeholders(texts::cannot_create_log, {info.error_log_path, std::strerror(errno)}),
                            std::string(texts::app_title), Icon::warning, Owner::none);
     }
     if (!info.exit_event_name.empty()) {
         std::string error;
         if (!exit_signals_.create_semaphore(info.exit_event_name, error))
-            shell_.message(fill(texts::cannot_create_exit_event, info.exit_event_name, error),
+            shell_.message(fill_placeholders(texts::cannot_create_exit_event, {info.exit_event_name, error}),
                            std::string(texts::app_title), Icon::warning, Owner::none);
     }
 

@@ -31,18 +31,6 @@ void open_failure(Shell& shell, std::string_view text, Icon icon)
     shell.message(std::string(text), std::string(texts::open_error_caption), icon, Owner::main_window);
 }
 
-std::string fill(std::string_view pattern, const std::string& first, const std::string& second)
-{
-    std::string text = replace_all(pattern, "%s", "\x01");
-    const auto a = text.find('\x01');
-    if (a != std::string::npos)
-        text.replace(a, 1, first);
-    const auto b = text.find('\x01');
-    if (b != std::string::npos)
-        text.replace(b, 1, second);
-    return text;
-}
-
 } // namespace
 
 std::vector<std::uint8_t> store_document(CHLB5Doc& document)
@@ -123,7 +111,7 @@ bool save_configuration(CHLB5Doc& document, const std::string& path)
         document.modified = false;
         return true;
     }
-    document.shell().message(fill(texts::cannot_save_file, path, error), std::string(texts::save_error_caption),
+    document.shell().message(fill_placeholders(texts::cannot_save_file, {path, error}), std::string(texts::save_error_caption),
                              Icon::stop, Owner::main_window);
     return false;
 }
@@ -133,7 +121,7 @@ bool open_configuration(CHLB5Doc& document, const std::string& path)
     std::string error;
     const auto bytes = read_whole_file(path, file_size_limit, error);
     if (!bytes) {
-        open_failure(document.shell(), fill(texts::cannot_open_file, path, error), Icon::stop);
+        open_failure(document.shell(), fill_placeholders(texts::cannot_open_file, {path, error}), Icon::stop);
         return false;
     }
     return load_document(document, *bytes);

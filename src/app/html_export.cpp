@@ -15,8 +15,6 @@
 #include <fcntl.h>
 #include <initializer_list>
 #include <optional>
-#include <pwd.h>
-#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -48,22 +46,6 @@ void append_escaped(std::string& out, std::string_view text)
             out += c;
         }
     }
-}
-
-std::string fill(std::string_view pattern, std::initializer_list<std::string_view> values)
-{
-    std::string out;
-    auto next = values.begin();
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == '%' && i + 1 < pattern.size() && (pattern[i + 1] == 's' || pattern[i + 1] == 'i') &&
-            next != values.end()) {
-            out += *next++;
-            ++i;
-        } else {
-            out += pattern[i];
-        }
-    }
-    return out;
 }
 
 // Copies of an element told apart only by their number ("Канал №1 выход", "Канал №2 выход") share
@@ -99,7 +81,7 @@ public:
                 continue;
             // The list reads 0, next, ..., last; a lone index stands for both.
             const int next = list.size() > 1 ? list[1] : list[0];
-            texts_.emplace(name, fill(texts::index_list, {std::to_string(next), std::to_string(list.back())}));
+            texts_.emplace(name, fill_placeholders(texts::index_list, {std::to_string(next), std::to_string(list.back())}));
         }
     }
 
@@ -131,7 +113,7 @@ public:
     {
         out_ += "<html>\n<head>\n<meta HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1251\">\n"
                 "\t<title>";
-        out_ += fill(texts::page_title, {variant_caption});
+        out_ += fill_placeholders(texts::page_title, {variant_caption});
         out_ += "</title>\n</head>\n\n<body>\n<h4>";
         out_ += texts::page_heading;
         out_ += "</h4>\n<table border=1 width=\"100%\" style=\"font-size=12px\">\n";
@@ -200,7 +182,7 @@ private:
         type_cell(parameter.type_text);
         cell(indexing_.of(parameter));
         if (parameter.min < parameter.max)
-            cell(fill(texts::range_from_to, {format_fixed(parameter.min, 3), format_fixed(parameter.max, 3)}));
+            cell(fill_placeholders(texts::range_from_to, {format_fixed(parameter.min, 3), format_fixed(parameter.max, 3)}));
         else
             cell(texts::unlimited);
         switch (parameter.attribute_mode) {
@@ -211,7 +193,7 @@ private:
             cell(texts::plain_attributes);
             break;
         default:
-            cell(fill(texts::cut_attribute_tree, {std::to_string(parameter.attribute_mode)}));
+            cell(fill_placeholders(texts::cut_attribute_tree, {std::to_string(parameter.attribute_mode)}));
         }
         out_ += "</tr>\n";
     }
@@ -270,16 +252,6 @@ std::filesystem::path page_path_here()
     return error ? std::filesystem::path(texts::page_file_name) : here / texts::page_file_name;
 }
 
-std::optional<std::filesystem::path> absolute_entry(const std::optional<std::string>& value)
-{
-    if (!value || value->empty())
-        return std::nullopt;
-    std::filesystem::path path(*value);
-    if (!path.is_absolute())
-        return std::nullopt;
-    return path;
-}
-
 class WaitCursor {
 public:
     explicit WaitCursor(Shell& shell) : shell_(shell) { shell_.set_wait_cursor(true); }
@@ -300,19 +272,7 @@ std::string parameter_list_page(const DescBranch& root, std::string_view variant
 
 std::filesystem::path parameter_list_fallback_folder(const EnvironmentLookup& lookup)
 {
-    if (auto cache_home = absolute_entry(lookup("XDG_CACHE_HOME")))
-        return *cache_home / texts::page_cache_folder;
-    std::filesystem::path home = "/";
-    if (auto from_environment = absolute_entry(lookup("HOME"))) {
-        home = *from_environment;
-    } else {
-        std::vector<char> buffer(16384);
-        passwd entry{};
-        passwd* result = nullptr;
-        if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result && result->pw_dir)
-            home = result->pw_dir;
-    }
-    return home / ".cache" / texts::page_cache_folder;
+    return platform_paths_from(lookup).user_cache_dir / texts::page_cache_folder;
 }
 
 std::filesystem::path parameter_list_fallback_folder_from_environment()
@@ -344,14 +304,14 @@ std::optional<std::filesystem::path> export_parameter_list(const DescBranch& roo
     const std::string caption(texts::page_message_caption);
     if (here_failure && elsewhere_failure) {
         std::string text(texts::page_not_written);
-        text += fill(texts::page_attempt, {here.string(), *here_failure});
-        text += fill(texts::page_attempt, {elsewhere.string(), *elsewhere_failure});
+        text += fill_placeholders(texts::page_attempt, {here.string(), *here_failure});
+        text += fill_placeholders(texts::page_attempt, {elsewhere.string(), *elsewhere_failure});
         shell.message(text, caption, Icon::stop, Owner::main_window);
         return std::nullopt;
     }
     const std::filesystem::path& written = here_failure ? elsewhere : here;
     if (here_failure)
-        shell.message(fill(texts::page_written_elsewhere, {*here_failure, written.string()}), caption,
+        shell.message(fill_placeholders(texts::page_written_elsewhere, {*here_failure, written.string()}), caption,
                       Icon::information, Owner::main_window);
     shell.open_file(written.string());
     return written;

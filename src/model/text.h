@@ -2,6 +2,7 @@
 // Text helpers. The program holds text as UTF-8; the description, configuration files and the HTML
 // export are Windows-1251 on disk, so the conversion happens at those boundaries only.
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,13 @@ std::vector<std::string_view> split_fields(std::string_view line);
 // The same into a vector the caller reuses, to spare an allocation per line.
 void split_fields(std::string_view line, std::vector<std::string_view>& fields);
 std::string replace_all(std::string_view text, std::string_view from, std::string_view to);
+
+// Appends one code point as UTF-8.
+void append_utf8(std::string& out, char32_t code_point);
+
+// Fills the "%s" and "%i" placeholders of a message pattern in order with ready-made texts; a
+// placeholder without a value stays as it is.
+std::string fill_placeholders(std::string_view pattern, std::initializer_list<std::string_view> values);
 
 // Number of characters (code points) in a UTF-8 text.
 std::size_t utf8_length(std::string_view utf8);

@@ -42,10 +42,17 @@ std::filesystem::path home_folder(const EnvironmentLookup& lookup)
 PlatformPaths platform_paths_from(const EnvironmentLookup& lookup)
 {
     PlatformPaths paths;
-    if (auto config_home = absolute_entry(lookup("XDG_CONFIG_HOME")))
+    const auto config_home = absolute_entry(lookup("XDG_CONFIG_HOME"));
+    const auto cache_home = absolute_entry(lookup("XDG_CACHE_HOME"));
+    if (!config_home || !cache_home) {
+        const auto home = home_folder(lookup);
+        paths.user_config_dir = home / ".config";
+        paths.user_cache_dir = home / ".cache";
+    }
+    if (config_home)
         paths.user_config_dir = *config_home;
-    else
-        paths.user_config_dir = home_folder(lookup) / ".config";
+    if (cache_home)
+        paths.user_cache_dir = *cache_home;
 
     paths.system_config_dir = "/etc/xdg";
     if (auto dirs = lookup("XDG_CONFIG_DIRS")) {

@@ -238,7 +238,7 @@ TEST(NetRS485prg, RebuildReloadsFromTheSettings)
 TEST(NetRS485prg, SettingsFilesCarryTheValuesToTheNextRun)
 {
     testing::TempDir dir;
-    PlatformPaths paths{dir.path() / "user", dir.path() / "system"};
+    PlatformPaths paths{dir.path() / "user", dir.path() / "system", dir.path() / "cache"};
     {
         SettingsStore store(paths);
         NetRS485prg element(store, ports);

@@ -20,7 +20,7 @@ void write_text(const fs::path& path, std::string_view text)
     out << text;
 }
 
-PlatformPaths paths_in(const TempDir& dir) { return {dir.path() / "home-config", dir.path() / "etc-xdg"}; }
+PlatformPaths paths_in(const TempDir& dir) { return {dir.path() / "home-config", dir.path() / "etc-xdg", dir.path() / "home-cache"}; }
 
 TEST(PlatformPaths, FollowTheXdgRules)
 {
