@@ -9,6 +9,7 @@ packages=(
   libgtest-dev googletest libbenchmark-dev
   libmodbus-dev   # the reference master of the link benchmark
   clang
+  qt6-base-dev        # the window (Qt 6 Widgets, Qt Test)
 )
 
 missing=()
