@@ -72,6 +72,8 @@ int main(int argc, char** argv)
         }
         if (argument == "--version") {
             std::cout << "zr740 " << zr740::program_version_text() << '\n';
+            // The legal notice: the copyright holder and the licence.
+            std::cout << zr740::copyright_text() << '\n' << zr740::licence_text() << '\n';
             return 0;
         }
     }

@@ -74,5 +74,21 @@ TEST(ProgramInfo, DataFileBesideTheProgramThenInShare)
     EXPECT_EQ(find_data_file(fs::path(), "zr740.dat"), std::nullopt);
 }
 
+TEST(ProgramInfo, MissingDataFileNamesEveryPlaceSearched)
+{
+    TempDir dir;
+    const auto bin = dir.path() / "opt" / "zr740" / "bin";
+    const auto share = dir.path() / "opt" / "zr740" / "share" / "zr740";
+    const std::vector<fs::path> searched = data_file_candidates(bin, "zr740.dat");
+    ASSERT_EQ(searched, (std::vector<fs::path>{bin / "zr740.dat", share / "zr740.dat"}));
+
+    const auto text = data_file_missing_text("zr740.dat", searched);
+    EXPECT_EQ(text, "zr740: файл zr740.dat не найден. Искали:\n  " + (bin / "zr740.dat").string() + "\n  " +
+                        (share / "zr740.dat").string() + "\n");
+    // Without the program's folder there is no place to name, and the text says why.
+    EXPECT_TRUE(data_file_candidates(fs::path(), "zr740.dat").empty());
+    EXPECT_NE(data_file_missing_text("zr740.dat", {}).find(platform_texts::program_folder_unknown), std::string::npos);
+}
+
 } // namespace
 } // namespace zr740
