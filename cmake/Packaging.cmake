@@ -22,15 +22,16 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "Reads the parameters of a ZR740 pressure transmitter over RS-485 (Modbus-RTU) into a tree,
-edits them and writes them back; compares the instrument with a saved configuration (.zr740 files),
-sends its apply command, polls and watches single parameters. Runs unattended from the command line
-with exit codes for production-line scripts. Includes the instrument simulator zr740-sim and
+  "Reads the parameters of a ZR740 pressure transmitter over RS-485 (Modbus-RTU)
+into a tree, edits them and writes them back; compares the instrument with a
+saved configuration (.zr740 files), sends its apply command, polls and watches
+single parameters. Runs unattended from the command line with exit codes for
+production-line scripts. Includes the instrument simulator zr740-sim and
 zr740-dump, which prints a configuration file.
 
-The serial ports (/dev/ttyUSB*, /dev/ttyS*) belong to the group dialout: add each user of the
-program to it (sudo adduser USER dialout) and log in again. The package does not change the
-permissions of any port.")
+The serial ports (/dev/ttyUSB*, /dev/ttyS*) belong to the group dialout: add
+each user of the program to it (sudo adduser USER dialout) and log in again.
+The package does not change the permissions of any port.")
 if(TARGET zr740_ui)
   # The window needs a Qt platform plugin (X11 or Wayland); the help opens in the desktop's browser.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
@@ -47,7 +48,7 @@ if(ZR740_TESTS AND NOT ZR740_SANITIZE AND NOT ZR740_TSAN AND NOT ZR740_FUZZ)
   # The files of the desktop: entry, metainfo and file type, as they are in the source tree.
   add_test(NAME Packaging.DesktopFiles
     COMMAND bash ${_checks}/desktop_files_test.sh ${PROJECT_SOURCE_DIR}/data/desktop
-            ${PROJECT_SOURCE_DIR}/fuzz/corpus/configuration_file/variant0)
+            ${PROJECT_SOURCE_DIR}/fuzz/corpus/configuration_file/variant0 ${PROJECT_VERSION})
 
   # The user's guide in the build tree (where the program looks for it) and the manual pages.
   add_test(NAME Packaging.HelpAndManPages

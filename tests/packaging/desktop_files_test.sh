@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop entry, the AppStream metainfo and the file type pass their validators, and the file
-# type recognises a configuration by its name and by its first bytes.
-#   desktop_files_test.sh DESKTOP_FOLDER CONFIGURATION_SAMPLE
+# type recognises a configuration by its name and by its first bytes. The newest release notes are
+# those of the version being built.
+#   desktop_files_test.sh DESKTOP_FOLDER CONFIGURATION_SAMPLE VERSION
 set -euo pipefail
 folder="$1"
 sample="$2"
+version="$3"
 id="io.github.korvel.zr740"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
@@ -17,6 +19,8 @@ grep -qx "MimeType=application/x-zr740;" "$folder/$id.desktop" || fail "the entr
 grep -qx "Exec=zr740 %f" "$folder/$id.desktop" || fail "the entry does not pass the file to the program"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$folder/$id.metainfo.xml" ||
   fail "the metainfo does not launch $id.desktop"
+newest="$(grep -o -m1 '<release version="[^"]*"' "$folder/$id.metainfo.xml" | cut -d'"' -f2)"
+[ "$newest" = "$version" ] || fail "the newest release notes are for $newest, the program is $version"
 
 # The file type, compiled as the system does it; any complaint of the compiler is a failure.
 mkdir -p "$scratch/share/mime/packages" "$scratch/home"

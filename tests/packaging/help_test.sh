@@ -33,7 +33,7 @@ for page in "$help"/*.html; do
 done
 [ "$checked" -gt 0 ] || fail "the guide has no links at all"
 
-for page in zr740.1 zr740-sim.1; do
+for page in zr740.1 zr740-sim.1 zr740-dump.1; do
   [ -s "$man/$page.gz" ] || fail "no manual page $page"
   warnings="$(zcat "$man/$page.gz" | LC_ALL=C.UTF-8 groff -k -man -Tutf8 -ww -z 2>&1)"
   [ -z "$warnings" ] || fail "$page: $warnings"

@@ -38,9 +38,9 @@ usr="$root/usr"
 share="$usr/share"
 for file in bin/zr740 bin/zr740-sim bin/zr740-dump \
   share/zr740/zr740.dat share/zr740/help/index.html \
-  share/man/man1/zr740.1.gz share/man/man1/zr740-sim.1.gz \
+  share/man/man1/zr740.1.gz share/man/man1/zr740-sim.1.gz share/man/man1/zr740-dump.1.gz \
   share/applications/io.github.korvel.zr740.desktop share/metainfo/io.github.korvel.zr740.metainfo.xml \
-  share/mime/packages/zr740.xml share/doc/zr740/copyright \
+  share/mime/packages/zr740.xml share/doc/zr740/copyright share/doc/zr740/changelog.gz \
   share/icons/hicolor/scalable/apps/zr740.svg share/icons/hicolor/scalable/mimetypes/application-x-zr740.svg; do
   [ -s "$usr/$file" ] || fail "the package lacks /usr/$file"
 done
@@ -53,7 +53,7 @@ for size in 16 22 24 32 48 64 128 256; do
       fail "$png is not ${size} x ${size} px"
   done
 done
-appstreamcli validate --no-net "$share/metainfo/io.github.korvel.zr740.metainfo.xml" >/dev/null
+appstreamcli validate-tree --no-net "$root" >/dev/null
 desktop-file-validate "$share/applications/io.github.korvel.zr740.desktop"
 
 # The program from the package.
