@@ -1,9 +1,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 #
 # The Debian package (`cpack -G DEB` in the build folder) and the tests of what gets installed.
-# Everything is installed under the package's prefix /usr; the program writes nothing outside the
-# user's own folders, so the package has no maintainer scripts: the menu, the file type and the icons
-# are picked up by the triggers of desktop-file-utils, shared-mime-info and the icon theme.
+# Everything is installed under the package's prefix /usr. The package has no maintainer scripts: the
+# menu, the file type and the icons are picked up by the triggers of desktop-file-utils,
+# shared-mime-info and the icon theme, and the record of the installation (name, version) is the
+# package's own entry in dpkg's database.
 
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "zr740")
