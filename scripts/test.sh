@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: once as a normal build, once with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and the threaded tests (exchange thread, scanners) once more with
-# ThreadSanitizer. Warnings are errors here.
+# ThreadSanitizer. Warnings are errors here. The normal build also checks the desktop files, the guide
+# and the manual pages, and builds the Debian package and runs the program from it (ctest -R Packaging).
 #   scripts/test.sh            both configurations
 #   scripts/test.sh --quick    the normal build only
 #   scripts/test.sh -R regex   pass ctest options (e.g. run one test) to both

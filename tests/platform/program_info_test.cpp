@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 
 namespace zr740 {
 namespace {
@@ -88,6 +89,16 @@ TEST(ProgramInfo, MissingDataFileNamesEveryPlaceSearched)
     // Without the program's folder there is no place to name, and the text says why.
     EXPECT_TRUE(data_file_candidates(fs::path(), "zr740.dat").empty());
     EXPECT_NE(data_file_missing_text("zr740.dat", {}).find(platform_texts::program_folder_unknown), std::string::npos);
+
+    // The running program (this test) reports a file it lacks, and stays silent about one it has.
+    std::ostringstream report;
+    EXPECT_EQ(find_data_file("no-such-file.dat", &report), std::nullopt);
+    EXPECT_EQ(report.str(),
+              data_file_missing_text("no-such-file.dat", data_file_candidates(program_folder(), "no-such-file.dat")));
+    const auto self = std::filesystem::read_symlink("/proc/self/exe").filename().string();
+    std::ostringstream quiet;
+    EXPECT_EQ(find_data_file(self, &quiet), program_folder() / self);
+    EXPECT_EQ(quiet.str(), "");
 }
 
 } // namespace
