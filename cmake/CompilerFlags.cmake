@@ -19,7 +19,9 @@ if(ZR740_TSAN)
   add_link_options(-fsanitize=thread)
 endif()
 if(ZR740_FUZZ)
-  # Coverage instrumentation for the libraries the harnesses exercise.
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
+  # Coverage instrumentation for the libraries the harnesses exercise. Undefined behaviour stops
+  # the run at its first occurrence, so that the fuzzer keeps the input as a crash instead of
+  # printing a report and going on.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
 endif()

@@ -109,7 +109,7 @@ bool BatchEngine::read(DescBranch* branch)
 
 bool BatchEngine::write_all(DescBranch* branch)
 {
-    const int total = branch ? count(*branch, CountMode::all) : 0;
+    const int total = branch ? count(*branch, CountMode::write_all) : 0;
     return run_job(texts::caption_write_all, total, job_events::write_all, branch, nullptr);
 }
 

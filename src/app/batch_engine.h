@@ -27,8 +27,10 @@ struct JobState;
 // Parameters handled and parameters that failed.
 using JobResult = std::pair<int, int>;
 
-// What a branch job does with each parameter.
-enum class CountMode { all, changed, initial_values };
+// Which parameters a branch job handles: `all` every one the instrument has (read, compare),
+// `write_all` those of them whose value type can be written, `changed` those changed in the
+// program, `initial_values` those with an initial value.
+enum class CountMode { all, write_all, changed, initial_values };
 
 class BatchEngine {
 public:
@@ -78,7 +80,8 @@ public:
     // Tells the instrument the session is over. 0 success, with the status text.
     int init_command(std::string& status);
 
-    // Parameters of the branch a job with this mode will handle (exchangeable ones only).
+    // Parameters of the branch a job with this mode will handle (only ever those the instrument
+    // has: a parameter marked "!" in the description lives in configuration files alone).
     static int count(DescBranch& branch, CountMode mode);
 
     // Parameters handled and failed by the job that ended last (read on its end).

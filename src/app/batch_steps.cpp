@@ -53,6 +53,11 @@ bool wanted(const Parameter& parameter, CountMode mode)
     switch (mode) {
     case CountMode::all:
         return true;
+    case CountMode::write_all:
+        // Identification texts, serial numbers and measured extremes are read, never written;
+        // a value changed in the program is still taken by "write changed", which then says why
+        // it cannot go out.
+        return parameter.writable();
     case CountMode::changed:
         return parameter.any_changed();
     case CountMode::initial_values:
@@ -64,7 +69,7 @@ bool wanted(const Parameter& parameter, CountMode mode)
 CountMode count_mode(int write_mode)
 {
     if (write_mode == BatchEngine::mode_all)
-        return CountMode::all;
+        return CountMode::write_all;
     return write_mode == BatchEngine::mode_initial ? CountMode::initial_values : CountMode::changed;
 }
 
@@ -226,6 +231,10 @@ JobResult BatchEngine::read_branch(DescBranch& branch)
     if (!branch.parameters.empty())
         progress(std::string(texts::heading_read) + " '" + branch.name + "'");
     for (auto& parameter : branch.parameters) {
+        // The instrument does not have a parameter that lives in configuration files only; asking
+        // for it would only fail (and the job's total does not count it either).
+        if (!parameter->exchangeable)
+            continue;
         ++result.first;
         if (read_step(*parameter, true) != 0)
             ++result.second;
@@ -278,6 +287,8 @@ JobResult BatchEngine::compare_branch(DescBranch& branch)
     if (!branch.parameters.empty())
         progress(std::string(texts::heading_compare) + " '" + branch.name + "'");
     for (auto& parameter : branch.parameters) {
+        if (!parameter->exchangeable)
+            continue;
         ++result.first;
         const int step = compare_step(*parameter);
         ++job_.processed;
@@ -306,7 +317,8 @@ int BatchEngine::auto_read(Parameter* parameter)
 {
     if (!parameter)
         return -3;
-    if (parameter->value_text != texts::no_data || !parameter->status_text.empty() || !context_.auto_read)
+    if (parameter->value_text != texts::no_data || !parameter->status_text.empty() || !context_.auto_read ||
+        !parameter->exchangeable)
         return -2;
     return read_step(*parameter, false);
 }

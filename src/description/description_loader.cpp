@@ -71,15 +71,25 @@ LoadedTrees parse_and_build(std::string_view cp1251_text, DescriptionLists& list
         loader_message(shell, texts::tree_not_built);
 
     LoadedTrees trees;
+    // A tree whose linear indices do not fit is of no use: its parameters could not be told apart
+    // in a configuration file. It is dropped with a message.
+    bool indices_too_large = false;
     if (lists.root)
-        lists.root->build(pout, false, 0);
+        indices_too_large = lists.root->build(pout, false, 0) < 0;
     else
         loader_message(shell, texts::no_root);
     if (lists.scanners) {
-        lists.scanners->build(pout, false, 0);
+        indices_too_large = lists.scanners->build(pout, false, 0) < 0 || indices_too_large;
         prepare_for_polling(*lists.scanners);
     }
     auto survivors = lists.release_templates();
+    if (indices_too_large) {
+        // The survivors die here: nothing may keep pointing into them.
+        lists.root = lists.scanners = lists.network = nullptr;
+        pout.fill(nullptr);
+        loader_message(shell, texts::indices_too_large);
+        return trees;
+    }
     trees.root = std::move(survivors.root);
     trees.scanners = std::move(survivors.scanners);
     return trees;

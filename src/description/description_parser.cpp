@@ -210,8 +210,15 @@ int parse_branch(ParseContext& context, const Fields& fields, BranchKind kind)
     auto& lists = context.lists;
     long count = c_atol(fields[2]);
     if (count == 0)
-        if (const auto* constant = lists.find_constant(fields[2]))
-            count = static_cast<long>(constant->value);
+        if (const auto* constant = lists.find_constant(fields[2])) {
+            // A constant is any double, infinities and NaN included; only a value within the
+            // instance limit is converted (truncated), a larger one is refused below as such.
+            const double value = constant->value;
+            if (value >= static_cast<double>(max_instances + 1))
+                count = max_instances + 1;
+            else if (value > 0.0)
+                count = static_cast<long>(value);
+        }
     if (count <= 0)
         return 1;
     if (count > max_instances)

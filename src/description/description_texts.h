@@ -17,6 +17,8 @@ inline constexpr std::string_view unknown_child_2 = "', не ясно!";
 inline constexpr std::string_view tree_file_error = "Ошибка открытия файла дерева!";
 inline constexpr std::string_view tree_not_built = "Не удалось создать дерево параметров";
 inline constexpr std::string_view no_root = "Не опредена корневая ветвь";
+inline constexpr std::string_view indices_too_large =
+    "Линейные индексы параметров в описателе слишком велики (число экземпляров ветвей и метки '*', '+')";
 
 inline constexpr std::string_view network_branch_ru = "Сетевые_параметры";
 inline constexpr std::string_view network_branch_en = "Network_parametres";

@@ -73,8 +73,9 @@ void CZR740::initialise_device()
     Device& link = document_.link();
     Shell& shell = document_.shell();
 
+    // The factory command is the value 1 in register 0x0020 (request data 0x00 0x20 0x00 0x01).
     Parameter reset("0x0020");
-    reset.value_text = "256";
+    reset.value_text = "1";
     reset.type_text = "int16";
     reset.register_number = 0x0020;
     reset.register_count = 1;

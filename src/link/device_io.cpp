@@ -10,6 +10,7 @@
 #include "platform/run_state.h"
 #include "platform/shell.h"
 
+#include <algorithm>
 #include <array>
 
 namespace zr740 {
@@ -64,10 +65,24 @@ int DeviceIO::read_registers(Parameter& parameter, bool write)
     if (write) {
         std::array<std::uint8_t, 4> raw{};
         int length = 0;
-        // A value that cannot be encoded goes out as zeros, as the instrument expects a full frame;
-        // the reply then tells what it made of it.
-        parameter.encode(raw, length);
-        auto request = build_write_request(parameter.register_number, parameter.register_count, raw);
+        std::string refusal;
+        // A value its type cannot encode is not sent at all: zeros in its place would reach the
+        // instrument as a value nobody typed.
+        if (parameter.encode(raw, length, &refusal) != 1) {
+            parameter.status_text = refusal.empty() ? std::string(texts::value_not_encoded) : refusal;
+            return value_refused;
+        }
+        // Bytes beyond the parameter's registers would be cut off on the way: the instrument would
+        // hold another value than the one meant.
+        if (length > 2 * std::max<int>(parameter.register_count, 1)) {
+            parameter.status_text = texts::value_exceeds_registers;
+            return value_refused;
+        }
+        auto request = build_write_request(parameter.register_number, parameter.register_count, raw, length);
+        if (request.function == 0) {
+            parameter.status_text = texts::too_many_registers;
+            return value_refused;
+        }
         function = request.function;
         data = std::move(request.data);
     } else {

@@ -35,8 +35,11 @@ public:
     DeviceIO(const DeviceIO&) = delete;
     DeviceIO& operator=(const DeviceIO&) = delete;
 
-    // One Modbus exchange for the parameter. 0 success, -1 port not open, 2 reply not decoded.
+    // One Modbus exchange for the parameter. 0 success, -1 port not open, 2 reply not decoded,
+    // `value_refused` when a write was not sent because the value cannot be written (the status
+    // text says why).
     int read_registers(Parameter& parameter, bool write);
+    static constexpr int value_refused = 4;
     // Returns a transfer result, or -1 without sending when the address is longer than 8 bits.
     int modbus_transaction(std::uint8_t function, std::span<const std::uint8_t> data,
                            std::vector<std::uint8_t>& payload, bool broadcast);

@@ -2,6 +2,8 @@
 
 #include "model/c_numbers.h"
 
+#include <algorithm>
+
 namespace zr740 {
 
 std::uint16_t register_number_from_name(std::string_view name)
@@ -18,19 +20,28 @@ std::vector<std::uint8_t> build_read_request(std::uint16_t register_number, std:
 }
 
 WriteRequest build_write_request(std::uint16_t register_number, std::uint8_t register_count,
-                                 const std::array<std::uint8_t, 4>& raw)
+                                 const std::array<std::uint8_t, 4>& raw, int length)
 {
     WriteRequest request;
     const auto hi = static_cast<std::uint8_t>(register_number >> 8);
     const auto lo = static_cast<std::uint8_t>(register_number & 0xFF);
     if (register_count <= 1) {
-        // The instrument takes the value's two raw bytes in exchanged order.
         request.function = 6;
-        request.data = {hi, lo, raw[1], raw[0]};
-    } else {
+        if (length <= 1)
+            request.data = {hi, lo, 0x00, raw[0]};
+        else
+            request.data = {hi, lo, raw[0], raw[1]};
+    } else if (register_count <= max_write_registers) {
         request.function = 16;
-        request.data = {hi, lo, 0, register_count, static_cast<std::uint8_t>(2 * register_count),
-                        raw[0], raw[1], raw[2], raw[3]};
+        const auto bytes = static_cast<std::uint8_t>(2 * register_count);
+        constexpr std::size_t header = 5;
+        request.data.assign(header + bytes, 0);
+        request.data[0] = hi;
+        request.data[1] = lo;
+        request.data[3] = register_count;
+        request.data[4] = bytes;
+        // At least two registers, so the four value bytes always fit.
+        std::copy(raw.begin(), raw.end(), request.data.begin() + header);
     }
     return request;
 }

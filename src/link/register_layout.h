@@ -14,16 +14,19 @@ class MyConverter;
 // The name read as a hexadecimal number; when the name holds a "!", only its last six characters.
 std::uint16_t register_number_from_name(std::string_view name);
 
-// The request data of a write: for one register (function 6) the register number and the first two
-// raw bytes swapped (the raw buffer is zero-filled first, so a one-byte value v goes out as 0x00 v
-// and a two-byte value b0 b1 as b1 b0); for two or more registers (function 16) the number, the
-// count, the byte count 2 x count and the first four raw bytes as the value type gave them.
+// The request data of a write, from the value bytes its type encoded (`raw`, `length` of them,
+// the rest zero). One register (function 6): the register number and the 16-bit value high byte
+// first, as Modbus carries it; a value encoded in one byte v is that register value, 0x00 v.
+// Two or more registers (function 16): the number, the count, the byte count 2 x count, then
+// 2 x count data bytes: the value bytes as the type gave them, then zeros. A run of more
+// registers than one request may carry gives function 0 and no data.
 struct WriteRequest {
     std::uint8_t function = 0;
     std::vector<std::uint8_t> data;
 };
+inline constexpr std::uint8_t max_write_registers = 123;
 WriteRequest build_write_request(std::uint16_t register_number, std::uint8_t register_count,
-                                 const std::array<std::uint8_t, 4>& raw);
+                                 const std::array<std::uint8_t, 4>& raw, int length);
 
 // The request data of a read: function 3 with register number and count.
 std::vector<std::uint8_t> build_read_request(std::uint16_t register_number, std::uint8_t register_count);

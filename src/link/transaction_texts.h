@@ -7,6 +7,11 @@ namespace zr740::texts {
 
 inline constexpr std::string_view port_open_failed = "Ошибка открытия порта";
 inline constexpr std::string_view cannot_decode = "Не могу раскодировать ответ";
+inline constexpr std::string_view value_not_encoded = "Значение не записано: его нельзя преобразовать для передачи в прибор";
+inline constexpr std::string_view value_exceeds_registers =
+    "Значение не записано: оно не помещается в регистры параметра";
+inline constexpr std::string_view too_many_registers =
+    "Значение не записано: параметр занимает больше регистров, чем можно записать одним запросом";
 inline constexpr std::string_view korvel_hash_failed = "Не могу зашифровать посылку (ф-я hash_buffer)";
 inline constexpr std::string_view korvel_encode_failed = "Не могу зашифровать посылку (ф-я encode_buffer)";
 inline constexpr std::string_view timeout_no_link = "Таймаут при передаче данных (нет связи)";

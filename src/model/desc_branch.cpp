@@ -4,9 +4,28 @@
 #include "model/value_types.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace zr740 {
 namespace {
+
+// Linear indices are ints (they go into configuration files as 16-bit keys and are shown in the
+// tree). They grow by products down the tree, so a hostile description can push them far beyond.
+struct IndexArithmetic {
+    bool overflow = false;
+
+    int bounded(std::int64_t value)
+    {
+        constexpr std::int64_t low = std::numeric_limits<int>::min();
+        constexpr std::int64_t high = std::numeric_limits<int>::max();
+        if (value < low || value > high) {
+            overflow = true;
+            return static_cast<int>(std::clamp(value, low, high));
+        }
+        return static_cast<int>(value);
+    }
+};
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -68,26 +87,34 @@ void DescBranch::add_child(std::unique_ptr<DescBranch> child)
 
 int DescBranch::build(PoutTable& pout, bool forced, int base)
 {
-    int h = instance_count * base + instance_number - 1;
+    // Every term is an int and every factor a single digit or an instance count, so each step
+    // fits in 64 bits before it is brought back into the int range.
+    IndexArithmetic index;
+    int h = index.bounded(std::int64_t{instance_count} * base + instance_number - 1);
     if (const auto factor = take_marker(name, '*'))
-        h *= *factor;
+        h = index.bounded(std::int64_t{h} * *factor);
     if (const auto offset = take_marker(name, '+')) {
-        h += *offset;
+        h = index.bounded(std::int64_t{h} + *offset);
         if (name != "K20")
-            instance_number += *offset;
+            instance_number = index.bounded(std::int64_t{instance_number} + *offset);
     }
     if (instance_count > 1) {
         if (name.find('#') == std::string::npos) {
             if (name == "Состояние_дополнительного_ВЭ")
-                instance_number += 8;
+                instance_number = index.bounded(std::int64_t{instance_number} + 8);
             name += '#';
         }
         name = replace_all(name, "#", " " + std::to_string(instance_number));
     }
 
     int c = 1;
-    for (auto& child : children)
-        c = std::max(c, child->build(pout, forced || instance_count > 1, h));
+    for (auto& child : children) {
+        const int multiplicity = child->build(pout, forced || instance_count > 1, h);
+        if (multiplicity < 0)
+            index.overflow = true;
+        else
+            c = std::max(c, multiplicity);
+    }
 
     std::replace(name.begin(), name.end(), '_', ' ');
 
@@ -111,7 +138,7 @@ int DescBranch::build(PoutTable& pout, bool forced, int base)
         parameter->register_count = descriptor.register_count;
         if (indexed_here) {
             parameter->indexed = 1;
-            parameter->linear_index = c * h;
+            parameter->linear_index = index.bounded(std::int64_t{c} * h);
         }
         parameter->table_mark = descriptor.table_mark;
         // The POUt table has eight entries; a parameter beyond them simply is not entered.
@@ -126,7 +153,8 @@ int DescBranch::build(PoutTable& pout, bool forced, int base)
     if (children.empty() && parameters.size() == 1)
         parameters.front()->caption = name;
 
-    return c * instance_count;
+    const int multiplicity = index.bounded(std::int64_t{c} * instance_count);
+    return index.overflow ? -1 : multiplicity;
 }
 
 Parameter* DescBranch::find_in_tree(std::string_view parameter_name)

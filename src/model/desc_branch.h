@@ -30,7 +30,9 @@ public:
 
     // Creates the live parameters of this branch and its children from their descriptors and
     // interprets the name markers ("*d", "+d", "#"). `forced`: an ancestor has several instances;
-    // `base`: the linear index handed down by the parent. Returns the branch's index multiplicity.
+    // `base`: the linear index handed down by the parent. Returns the branch's index multiplicity,
+    // or -1 when a linear index of this branch or below does not fit an int (the tree is complete
+    // all the same, with such indices held at the int limits).
     int build(PoutTable& pout, bool forced, int base);
 
     void add_parameter_descriptor(std::shared_ptr<const DescParameter> descriptor);

@@ -14,6 +14,16 @@ inline constexpr std::string_view bad_name_code = "Недопустимый ко
 inline constexpr std::string_view name_empty = "Сетевое имя пусто";
 inline constexpr std::string_view name_too_long = "Сетевое имя слишком длинное";
 inline constexpr std::string_view name_bad_char = "Недопустимый символ в сетевом имени";
+// Why a value text cannot be written into the instrument (the encoder's refusals).
+inline constexpr std::string_view not_written_read_only = "Параметр только для чтения: в прибор не записывается";
+inline constexpr std::string_view not_written_no_data = "Значение не записано: параметр не прочитан и не задан";
+inline constexpr std::string_view not_written_not_whole = "Значение не записано: '%s' не является целым числом";
+inline constexpr std::string_view not_written_too_large =
+    "Значение не записано: '%s' не помещается в регистр (допустимо от -32768 до 65535)";
+inline constexpr std::string_view not_written_not_number = "Значение не записано: '%s' не является числом";
+inline constexpr std::string_view not_written_not_time =
+    "Значение не записано: '%s' не является временем в виде м:сс";
+inline constexpr std::string_view not_written_not_item = "Значение не записано: '%s' нет в списке значений параметра";
 inline constexpr std::string_view word_float = "вещественным числом";
 inline constexpr std::string_view word_int = "целым числом";
 inline constexpr std::string_view word_other = "значением";

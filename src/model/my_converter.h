@@ -35,9 +35,12 @@ public:
     int accept_reply(std::span<const std::uint8_t> data, std::uint8_t function);
 
     // Converts the value text into at most four data bytes. Returns 1 on success, 0 when the text
-    // matches no item of an enumeration, -1 when the value cannot be written (with the reason in
-    // `error` where there is one).
+    // matches no item of an enumeration (or the type has no encoding at all), -1 when the value
+    // cannot be written. Every refusal puts its reason into `error`.
     int encode(std::array<std::uint8_t, 4>& out, int& length, std::string* error = nullptr) const;
+    // Whether the value type can be written at all: "sint", "sint16", "string" and "ASCI" values,
+    // and the parameters "dev", "ver" and "exit", are only ever read.
+    bool writable() const;
 
     // The n-th item of the type text (0-based, the base type counts as item 0).
     std::string item_text(int n) const;

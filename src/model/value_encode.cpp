@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <optional>
 
 namespace zr740 {
 namespace {
@@ -16,6 +17,59 @@ namespace {
 bool is_one_of(std::string_view text, std::initializer_list<std::string_view> names)
 {
     return std::any_of(names.begin(), names.end(), [&](std::string_view n) { return equals_no_case(text, n); });
+}
+
+// A refusal: the reason, with the value text where the message names it, goes to `error`.
+int refuse(std::string* error, std::string_view why, std::string_view value, int result = -1)
+{
+    if (error) {
+        // A value text can be long; the message quotes its first 60 characters.
+        constexpr std::size_t quoted = 60;
+        std::size_t characters = 0;
+        std::size_t cut = 0;
+        for (; cut < value.size(); ++cut) {
+            const bool starts_character = (static_cast<unsigned char>(value[cut]) & 0xC0) != 0x80;
+            if (starts_character && characters++ == quoted)
+                break;
+        }
+        std::string shown(value.substr(0, cut));
+        if (cut < value.size())
+            shown += "...";
+        *error = fill_placeholders(why, {shown});
+    }
+    return result;
+}
+
+// "int" and "int16" values are read as the input check reads them; what does not fit a register
+// is refused rather than cut to its low 16 bits. A negative value goes out in two's complement.
+std::optional<std::uint32_t> register_number_value(std::string_view text, std::string* error, int& result)
+{
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    const auto value = read_whole_number(text);
+    if (!value) {
+        result = refuse(error, text == texts::no_data ? texts::not_written_no_data : texts::not_written_not_whole,
+                        text);
+        return std::nullopt;
+    }
+    if (*value < -32768.0 || *value > 65535.0) {
+        result = refuse(error, texts::not_written_too_large, text);
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::trunc(*value))) & 0xFFFF;
+}
+
+// A "float" or "STORED_DOT" text: scanf "%f" as before, but a text that holds no finite number is
+// refused instead of going out as 0.
+std::optional<float> finite_number(std::string_view text, std::string* error, int& result)
+{
+    const auto value = read_float(text);
+    if (!value || !std::isfinite(*value)) {
+        result = refuse(error, text == texts::no_data ? texts::not_written_no_data : texts::not_written_not_number,
+                        text);
+        return std::nullopt;
+    }
+    return value;
 }
 
 void put_u16(std::array<std::uint8_t, 4>& out, int& length, std::uint32_t value)
@@ -130,6 +184,14 @@ int encode_name(const std::string& text, std::array<std::uint8_t, 4>& out, int& 
 
 } // namespace
 
+bool MyConverter::writable() const
+{
+    if (is_one_of(name, {"dev", "ver", "exit"}))
+        return false;
+    const std::string base = base_type();
+    return !is_one_of(base, {"sint", "sint16", "string", "ASCI"});
+}
+
 int MyConverter::encode(std::array<std::uint8_t, 4>& out, int& length, std::string* error) const
 {
     out.fill(0);
@@ -137,38 +199,48 @@ int MyConverter::encode(std::array<std::uint8_t, 4>& out, int& length, std::stri
     // The value text goes through a work buffer of 512 bytes, terminator included.
     const std::string text = value_text.substr(0, 511);
 
-    if (is_one_of(name, {"dev", "ver", "exit"}))
-        return -1;
+    if (!writable())
+        return refuse(error, texts::not_written_read_only, text, is_one_of(name, {"dev", "ver", "exit"}) ? -1 : 0);
     if (is_one_of(name, {"U.Apl", "UApl"}))
         return 1; // a command without data
 
     const std::string base = base_type();
+    int refused = 0;
     if (equals_no_case(base, "STORED_DOT")) {
         std::string_view number = text;
         while (!number.empty() && static_cast<unsigned char>(number.back()) <= 32)
             number.remove_suffix(1);
-        encode_stored_dot(read_float(number).value_or(0.0f), decimals, out, length);
+        const auto value = finite_number(number, error, refused);
+        if (!value)
+            return refused;
+        encode_stored_dot(*value, decimals, out, length);
         return 1;
     }
     if (equals_no_case(base, "float")) {
-        const auto bits = std::bit_cast<std::uint32_t>(read_float(text).value_or(0.0f));
+        const auto value = finite_number(text, error, refused);
+        if (!value)
+            return refused;
+        const auto bits = std::bit_cast<std::uint32_t>(*value);
         for (int i = 0; i < 4; ++i)
             out[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(bits >> (24 - 8 * i));
         length = name == "r.oe" ? 3 : 4; // r.oe carries the three high bytes only
         return 1;
     }
-    if (equals_no_case(base, "int")) {
-        put_short(out, length, static_cast<std::uint32_t>(scan_c_integer(text).value_or(0)));
-        return 1;
-    }
-    if (equals_no_case(base, "int16")) {
-        put_u16(out, length, static_cast<std::uint32_t>(scan_c_integer(text).value_or(0)));
+    if (equals_no_case(base, "int") || equals_no_case(base, "int16")) {
+        const auto value = register_number_value(text, error, refused);
+        if (!value)
+            return refused;
+        if (equals_no_case(base, "int"))
+            put_short(out, length, *value);
+        else
+            put_u16(out, length, *value);
         return 1;
     }
     if (equals_no_case(base, "CLK_frm")) {
-        const auto seconds = clock_seconds(text);
+        const auto seconds = text.empty() ? std::nullopt : clock_seconds(text);
         if (!seconds)
-            return -1;
+            return refuse(error, text == texts::no_data ? texts::not_written_no_data : texts::not_written_not_time,
+                          text);
         if (is_one_of(name, {"Alr.t", "tHP", "tP.H"}))
             put_u16(out, length, *seconds & 0xFFFF);
         else
@@ -180,8 +252,7 @@ int MyConverter::encode(std::array<std::uint8_t, 4>& out, int& length, std::stri
     if (equals_no_case(base, "void"))
         return 1;
 
-    // Enumeration (and the types that cannot be written, which land here and match nothing but
-    // their own type name): the number of the matching item goes out as one byte.
+    // Enumeration: the number of the matching item goes out as one byte.
     const auto items = type_items(type_text);
     const std::size_t searched = std::min<std::size_t>(items.size(), 127);
     for (std::size_t i = 0; i < searched; ++i) {
@@ -191,7 +262,7 @@ int MyConverter::encode(std::array<std::uint8_t, 4>& out, int& length, std::stri
             return 1;
         }
     }
-    return 0;
+    return refuse(error, text == texts::no_data ? texts::not_written_no_data : texts::not_written_not_item, text, 0);
 }
 
 } // namespace zr740

@@ -53,13 +53,8 @@ int Parameter::set_value_from_input(const std::string& text, bool full_precision
             return 0;
         accepted = format_fixed(v, full_precision ? 6 : 3);
     } else if (equals_no_case(type_text, "int") || equals_no_case(type_text, "int16")) {
-        const auto parsed = parse_double_prefix(text);
-        if (parsed.consumed == 0 || parsed.consumed != text.size() || !std::isfinite(parsed.value))
-            return 0;
-        const double v = parsed.value;
-        if (limited && (v < min || v > max))
-            return 0;
-        if (std::fabs(v) - std::trunc(std::fabs(v)) > 0.00001)
+        const auto v = read_whole_number(text);
+        if (!v || (limited && (*v < min || *v > max)))
             return 0;
     } else if (equals_no_case(type_text, "CLK_frm")) {
         const auto seconds = text.empty() ? std::nullopt : clock_seconds(text);

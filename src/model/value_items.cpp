@@ -9,6 +9,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <system_error>
 
 namespace zr740 {
@@ -80,6 +81,17 @@ std::optional<float> read_float(std::string_view text)
     if (result.ec != std::errc())
         value = static_cast<float>(parsed.value < 0 ? -parsed.value : parsed.value); // out of float range
     return negative ? -value : value;
+}
+
+std::optional<double> read_whole_number(std::string_view text)
+{
+    const auto parsed = parse_double_prefix(text);
+    if (parsed.consumed == 0 || parsed.consumed != text.size() || !std::isfinite(parsed.value))
+        return std::nullopt;
+    const double magnitude = std::fabs(parsed.value);
+    if (magnitude - std::trunc(magnitude) > 0.00001)
+        return std::nullopt;
+    return parsed.value;
 }
 
 std::optional<std::uint32_t> clock_seconds(std::string_view text)

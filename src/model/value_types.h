@@ -30,6 +30,13 @@ int enumeration_write_offset(std::uint16_t register_number);
 // anything after the number ignored); nullopt when the text does not start with a number.
 std::optional<float> read_float(std::string_view text);
 
+// An "int" or "int16" value text as a number: the input check and the encoder both read it here, so
+// that the value accepted is the value sent. Decimal throughout (leading zeros do not make it
+// octal: "016" is 16; an exponent is allowed: "1e2" is 100), leading white space allowed, nothing
+// after the number, finite, and whole within 0.00001. The number is returned as read; the encoder
+// drops the tolerated fraction. nullopt otherwise.
+std::optional<double> read_whole_number(std::string_view text);
+
 // The seconds count of a "m:ss" text, or nullopt when it holds anything but digits and ":". The
 // digits before a ":" are minutes: after a ":" the count is multiplied by 6 when at least two
 // characters follow it (tens of seconds) and by 60 otherwise, so "12:34" gives 754 and "12:3" 723.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -314,6 +315,48 @@ TEST(DescriptionBranches, NestedInstancesMultiplyTheIndex)
     // Each module spans two inputs, so its own parameter counts in steps of two.
     EXPECT_EQ(q, (std::vector<int>{0, 2, 4}));
     EXPECT_EQ(p, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+}
+
+// Instance counts from constants of any size, and linear indices that outgrow an int through
+// nesting and "*" markers: a message, and no tree built on wrapped numbers.
+TEST(DescriptionBranches, HostileCountsAndIndicesGetAMessage)
+{
+    const std::string not_built = "Не удалось создать дерево параметров";
+    const std::string no_root = "Не опредена корневая ветвь";
+    struct {
+        const char* constant;
+        std::vector<std::string> messages;
+        int instances; // of the root branch; 0: none made
+    } cases[] = {
+        {"4096", {}, 4096},         {"4096.9", {}, 4096},      {"4097", {not_built, no_root}, 0},
+        {"1e300", {not_built, no_root}, 0}, {"inf", {not_built, no_root}, 0}, {"-inf", {no_root}, 0},
+        {"nan", {no_root}, 0},      {"-5", {no_root}, 0},
+    };
+    for (const auto& c : cases) {
+        auto loaded = load(std::string("const N ") + c.constant + "\nparameter P 1 int P\nroot R N 0 0 P\n");
+        EXPECT_EQ(message_texts(loaded->shell), c.messages) << c.constant;
+        EXPECT_EQ(loaded->trees.root ? loaded->trees.root->instance_count : 0, c.instances) << c.constant;
+    }
+
+    // Each level doubles the instances and multiplies the index base by 9: nine levels take the
+    // linear indices past the int range while the tree itself stays small.
+    std::string text = "parameter P 1 int P\nbranch L1*9 2 0 0 P\n";
+    for (int level = 2; level <= 9; ++level)
+        text += "branch L" + std::to_string(level) + "*9 2 0 0 P L" + std::to_string(level - 1) + "*9\n";
+    auto deep = load(text + "root R 1 0 0 L9*9\n");
+    EXPECT_EQ(message_texts(deep->shell),
+              std::vector<std::string>{"Линейные индексы параметров в описателе слишком велики (число экземпляров "
+                                       "ветвей и метки '*', '+')"});
+    EXPECT_EQ(deep->trees.root, nullptr);
+    EXPECT_EQ(deep->lists.root, nullptr);
+    EXPECT_EQ(deep->pout, PoutTable{});
+    // Seven levels still fit.
+    text = "parameter P 1 int P\nbranch L1*9 2 0 0 P\n";
+    for (int level = 2; level <= 7; ++level)
+        text += "branch L" + std::to_string(level) + "*9 2 0 0 P L" + std::to_string(level - 1) + "*9\n";
+    auto fits = load(text + "root R 1 0 0 L7*9\n");
+    EXPECT_TRUE(fits->shell.messages.empty());
+    ASSERT_NE(fits->trees.root, nullptr);
 }
 
 TEST(DescriptionBranches, TreeBuildDetails)

@@ -97,11 +97,11 @@ TEST_F(DeviceIOTest, ReadsAndWritesWithTheInstrumentsBytePlacement)
     EXPECT_EQ(damping.value_text, "12.500");
     EXPECT_EQ(damping.status_text, "");
 
-    // An int16 "256" arrives as register value 1: its two bytes go out exchanged.
+    // An int16 arrives as its value: the register's high byte goes out first.
     auto period = parameter("0x0017", 1, "int16");
     period.value_text = "256";
     ASSERT_EQ(device.read_registers(period, true), 0);
-    EXPECT_EQ(simulator->register_value(0x0017), 1);
+    EXPECT_EQ(simulator->register_value(0x0017), 256);
     // An int below 256 arrives as itself.
     auto delay = parameter("x!0x0010", 1, "int");
     delay.value_text = "200";

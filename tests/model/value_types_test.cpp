@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 #include <vector>
@@ -258,12 +259,20 @@ TEST(Encode, ByTypeAndName)
     } cases[] = {
         {"float", "x", plain, "  -2.5e0 ", 1, {0xC0, 0x20, 0x00, 0x00}},
         {"float", "x", plain, "0.1", 1, {0x3D, 0xCC, 0xCC, 0xCD}},
-        {"float", "x", plain, "1e39", 1, {0x7F, 0x80, 0x00, 0x00}},
         {"float", "r.oe", plain, "0.1", 1, {0x3D, 0xCC, 0xCC}},
         {"int", "x", plain, "255", 1, {0xFF}},
-        {"int", "x", plain, "0x1234  ", 1, {0x12, 0x34}},
-        {"int", "x", plain, "65791", 1, {0xFF}}, // the low 16 bits decide
-        {"int", "x", plain, "-1", 1, {0xFF, 0xFF}},
+        {"int", "x", plain, "4660  ", 1, {0x12, 0x34}},
+        {"int", "x", plain, "65535", 1, {0xFF, 0xFF}},
+        {"int", "x", plain, "-1", 1, {0xFF, 0xFF}}, // two's complement
+        {"int", "x", plain, "-32768", 1, {0x80, 0x00}},
+        // Decimal as the input check reads it, never C integer syntax.
+        {"int", "x", plain, "016", 1, {0x10}},
+        {"int", "x", plain, "08", 1, {0x08}},
+        {"int", "x", plain, "1e2", 1, {0x64}},
+        {"int", "x", plain, " +7", 1, {0x07}},
+        {"int", "x", plain, "3.000001", 1, {0x03}},
+        {"int16", "x", plain, "1e2", 1, {0x00, 0x64}},
+        {"int16", "x", plain, "016", 1, {0x00, 0x10}},
         {"int16", "x", plain, "5", 1, {0x00, 0x05}},
         {"CLK_frm", "x", plain, "12:34", 1, {0x02, 0xF2}},
         {"CLK_frm", "x", plain, "12:3", 1, {0x02, 0xD3}}, // 723 s, as the input check reads it
@@ -291,6 +300,7 @@ TEST(Encode, ByTypeAndName)
         {"sint16", "x", plain, "5", 0, {}},
         {"string", "x", plain, "abc", 0, {}},
         {"ASCI", "x", plain, "abc", 0, {}},
+        {"String", "x", plain, "string", 0, {}}, // not even the type's own name goes out
     };
     for (const auto& c : cases) {
         auto conv = converter(c.type, c.name, c.reg);
@@ -311,6 +321,78 @@ TEST(Encode, EnumerationSearchesTheFirst127Items)
     EXPECT_EQ(encode(c), std::make_pair(0, Bytes{}));
 }
 
+// A value that cannot be written is refused with the reason, never encoded as zeros.
+TEST(Encode, RefusalsSayWhy)
+{
+    const std::string no_data(texts::no_data);
+    struct {
+        const char* type;
+        const char* name;
+        std::string value;
+        int result;
+        std::string error;
+    } cases[] = {
+        {"sint", "x", "-2", 0, "Параметр только для чтения: в прибор не записывается"},
+        {"ASCI", "x", "ZR740_RS", 0, "Параметр только для чтения: в прибор не записывается"},
+        {"float", "ver", "1", -1, "Параметр только для чтения: в прибор не записывается"},
+        {"int", "x", "0x10", -1, "Значение не записано: '0x10' не является целым числом"},
+        {"int", "x", "2.5", -1, "Значение не записано: '2.5' не является целым числом"},
+        {"int", "x", "", -1, "Значение не записано: '' не является целым числом"},
+        {"int", "x", "Ошибка; (Непонятная длина ответа:3)", -1,
+         "Значение не записано: 'Ошибка; (Непонятная длина ответа:3)' не является целым числом"},
+        {"int16", "x", no_data, -1, "Значение не записано: параметр не прочитан и не задан"},
+        {"int", "x", "65536", -1,
+         "Значение не записано: '65536' не помещается в регистр (допустимо от -32768 до 65535)"},
+        {"int16", "x", "-32769", -1,
+         "Значение не записано: '-32769' не помещается в регистр (допустимо от -32768 до 65535)"},
+        {"int", "x", "1e300", -1,
+         "Значение не записано: '1e300' не помещается в регистр (допустимо от -32768 до 65535)"},
+        {"float", "x", "недопустимое значение", -1,
+         "Значение не записано: 'недопустимое значение' не является числом"},
+        {"float", "x", "1e39", -1, "Значение не записано: '1e39' не является числом"},
+        {"stored_dot", "x", "nan", -1, "Значение не записано: 'nan' не является числом"},
+        {"STORED_DOT", "x", no_data, -1, "Значение не записано: параметр не прочитан и не задан"},
+        {"CLK_frm", "x", "10.00", -1, "Значение не записано: '10.00' не является временем в виде м:сс"},
+        {"CLK_frm", "x", "", -1, "Значение не записано: '' не является временем в виде м:сс"},
+        {"a:b", "x", "c", 0, "Значение не записано: 'c' нет в списке значений параметра"},
+        {"a:b", "x", no_data, 0, "Значение не записано: параметр не прочитан и не задан"},
+        {"name", "x", "ABCDEFGHI", -1, "Сетевое имя слишком длинное"},
+        // A long text is quoted by its first 60 characters.
+        {"a:b", "x", std::string(59, 'x') + "ЯЮ" + std::string(100, 'y'), 0,
+         "Значение не записано: '" + std::string(59, 'x') + "Я...' нет в списке значений параметра"},
+        {"a:b", "x", std::string(60, 'x'), 0,
+         "Значение не записано: '" + std::string(60, 'x') + "' нет в списке значений параметра"},
+    };
+    for (const auto& c : cases) {
+        auto conv = converter(c.type, c.name);
+        conv.value_text = c.value;
+        std::string error;
+        EXPECT_EQ(encode(conv, &error), std::make_pair(c.result, Bytes{})) << c.type << " '" << c.value << "'";
+        EXPECT_EQ(error, c.error) << c.type << " '" << c.value << "'";
+        EXPECT_EQ(conv.writable(), c.error != "Параметр только для чтения: в прибор не записывается") << c.type;
+    }
+}
+
+// Whatever the input check accepts for "int" goes out as the number the check read.
+TEST(Encode, IntegerTextsAreReadAsTheInputCheckReadsThem)
+{
+    for (const char* text : {"016", "08", "1e2", "1E1", " 42", "+5", "-0", "65535", "255", "256", "7.000001",
+                             "0x10", "010x", "1e", "", "2.5", ".5", "inf", "nan", "- 1"}) {
+        Parameter check("x");
+        check.type_text = "int16";
+        const bool accepted = check.set_value_from_input(text, false) == 1;
+        auto conv = converter("int16");
+        conv.value_text = text;
+        const auto [result, bytes] = encode(conv);
+        EXPECT_EQ(result == 1, accepted) << "'" << text << "'";
+        if (accepted && result == 1) {
+            ASSERT_EQ(bytes.size(), 2u);
+            const double read = std::trunc(std::strtod(text, nullptr));
+            EXPECT_EQ(bytes[0] * 256 + bytes[1], static_cast<int>(read) & 0xFFFF) << "'" << text << "'";
+        }
+    }
+}
+
 TEST(Encode, StoredDot)
 {
     struct {
@@ -325,14 +407,13 @@ TEST(Encode, StoredDot)
         {"1048575", 0, {0x0F, 0xFF, 0xFF}},
         {"1048576", 0, {0x00, 0x10, 0x00, 0x00}},
         {"1e12", 0, {0x0F, 0xFF, 0xFF, 0xFF}},
+        {"12.5abc", 0, {0x10, 0x7D}}, // read as scanf "%f" reads it
         {"1.005", 0, {0x33, 0xED}},
         {"2.675", 0, {0x3A, 0x73}},
         {"12.5  \t", 0, {0x10, 0x7D}},
         {"12.5", 2, {0x24, 0xE2}},
         {"12.5", 3, {0x30, 0x30, 0xD4}},
         {"-1", 1, {0x90, 0x0A}},
-        {"abc", 0, {0x00, 0x00}},
-        {"nan", 0, {0x30, 0x00}},
     };
     for (const auto& c : cases) {
         auto conv = converter("STORED_DOT");

@@ -38,7 +38,7 @@ Bytes program_write(std::uint8_t address, std::uint16_t number, std::uint8_t cou
     std::array<std::uint8_t, 4> raw{};
     int length = 0;
     EXPECT_EQ(value.encode(raw, length), 1);
-    const auto request = build_write_request(number, count, raw);
+    const auto request = build_write_request(number, count, raw, length);
     Bytes frame{address, request.function};
     frame.insert(frame.end(), request.data.begin(), request.data.end());
     return with_crc(frame);
@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(Simulator, Identification,
 class ModbusSlave : public SimulatorTest {};
 
 // Initial values come from the description's init lines, laid out as the program's writes lay them:
-// one-byte values as they are, two-byte int16 values with their bytes exchanged, enumerations as
+// each value's 16 bits high byte first (a one-byte value as it is), enumerations as
 // item numbers plus the register's offset, floats and names across two registers.
 TEST_F(ModbusSlave, InitialValuesAsTheInstrumentHoldsThem)
 {
@@ -100,13 +100,13 @@ TEST_F(ModbusSlave, InitialValuesAsTheInstrumentHoldsThem)
     }
 }
 
-TEST_F(ModbusSlave, Int16WriteOf256ArrivesAsRegisterValue1)
+TEST_F(ModbusSlave, Int16WriteArrivesAsItsValue)
 {
     start();
     const auto request = program_write(16, 0x0017, 1, "int16", "256");
     EXPECT_EQ(line->modbus(request), request); // function 6 is echoed
-    EXPECT_EQ(simulator->register_value(0x0017), 1);
-    EXPECT_EQ(reply_registers(line->modbus(read_request(16, 0x0017, 1))), std::vector<std::uint16_t>{1});
+    EXPECT_EQ(simulator->register_value(0x0017), 256);
+    EXPECT_EQ(reply_registers(line->modbus(read_request(16, 0x0017, 1))), std::vector<std::uint16_t>{256});
 }
 
 TEST_F(ModbusSlave, Exceptions)
@@ -195,8 +195,8 @@ TEST_F(ModbusSlave, FactoryInitialisationRestoresTheDescriptionValues)
     ASSERT_FALSE(line->modbus(write_request(5, 0x0010, 99)).empty());
     ASSERT_FALSE(line->modbus(write_request(5, 0x000B, 2)).empty());
 
-    // The program's factory command: "256" of type int16 into register 0x0020.
-    const auto request = program_write(5, 0x0020, 1, "int16", "256");
+    // The program's factory command: "1" of type int16 into register 0x0020.
+    const auto request = program_write(5, 0x0020, 1, "int16", "1");
     EXPECT_EQ(line->modbus(request), request);
     EXPECT_EQ(network_once_settled({16, 9600, 8, 1, 0}), (NetworkSettings{16, 9600, 8, 1, 0}));
     EXPECT_EQ(reply_registers(line->modbus(read_request(16, 0x0007, 8))),

@@ -96,30 +96,26 @@ void RegisterBank::add_parameter(const Parameter& described)
     parameters_.insert_or_assign(first, std::move(parameter));
 }
 
-// The instrument's own factory contents read back as the initial value: a one-register value is held
-// in its natural (big-endian) order, unlike a value the program writes, whose two bytes arrive
-// exchanged.
+// The instrument's own factory contents: held exactly as the program's write of the same value
+// would leave them.
 void RegisterBank::place_factory(std::uint16_t first, std::uint8_t count, const std::array<std::uint8_t, 4>& raw,
                                  int length)
 {
-    if (count > 1) {
-        place_write(first, count, raw);
-        return;
-    }
-    set(first, length >= 2 ? static_cast<std::uint16_t>((raw[0] << 8) | raw[1]) : raw[0]);
+    place_write(first, count, raw, length);
 }
 
-// Stores what the program's write request carries, as the instrument does: function 6 puts the
-// two (exchanged) value bytes into the register, function 16 the four value bytes into two.
-void RegisterBank::place_write(std::uint16_t first, std::uint8_t count, const std::array<std::uint8_t, 4>& raw)
+// Stores what the program's write request carries, as the instrument does: function 6 puts its
+// 16-bit value into the register, function 16 its data bytes into the registers, high byte first.
+void RegisterBank::place_write(std::uint16_t first, std::uint8_t count, const std::array<std::uint8_t, 4>& raw,
+                               int length)
 {
-    const WriteRequest request = build_write_request(first, count, raw);
+    const WriteRequest request = build_write_request(first, count, raw, length);
     const auto& d = request.data;
     if (request.function == 6) {
         set(first, static_cast<std::uint16_t>((d[2] << 8) | d[3]));
-    } else {
-        set(first, static_cast<std::uint16_t>((d[5] << 8) | d[6]));
-        set(static_cast<std::uint16_t>(first + 1), static_cast<std::uint16_t>((d[7] << 8) | d[8]));
+    } else if (request.function == 16) {
+        for (std::size_t i = 0; 5 + 2 * i + 1 < d.size(); ++i)
+            set(static_cast<std::uint16_t>(first + i), static_cast<std::uint16_t>((d[5 + 2 * i] << 8) | d[6 + 2 * i]));
     }
 }
 
@@ -233,7 +229,7 @@ bool RegisterBank::write_value(std::uint16_t first, const std::string& text)
     int length = 0;
     if (parameter.encode(raw, length) != 1)
         return false;
-    place_write(first, parameter.register_count, raw);
+    place_write(first, parameter.register_count, raw, length);
     return true;
 }
 

@@ -83,7 +83,7 @@ public:
     // The value text of the parameter starting at `first` as the program decodes a read of it.
     std::optional<std::string> read_value(std::uint16_t first) const;
     // Stores a value text the way the program's write of it arrives (encoded by the parameter's
-    // type, function 6 bytes exchanged). False when no parameter starts there or the text does
+    // type, placed as the write request carries it). False when no parameter starts there or the text does
     // not encode.
     bool write_value(std::uint16_t first, const std::string& text);
 
@@ -98,7 +98,7 @@ public:
 
 private:
     void add_parameter(const Parameter& parameter);
-    void place_write(std::uint16_t first, std::uint8_t count, const std::array<std::uint8_t, 4>& raw);
+    void place_write(std::uint16_t first, std::uint8_t count, const std::array<std::uint8_t, 4>& raw, int length);
     void place_factory(std::uint16_t first, std::uint8_t count, const std::array<std::uint8_t, 4>& raw, int length);
     void set_identification(int variant, const std::string& firmware);
 
