@@ -7,6 +7,9 @@ namespace zr740::texts {
 
 inline constexpr std::string_view port_open_failed = "Ошибка открытия порта";
 inline constexpr std::string_view cannot_decode = "Не могу раскодировать ответ";
+// "%i" stands for the address; nothing was sent.
+inline constexpr std::string_view address_out_of_range =
+    "Адрес прибора %i вне диапазона 1..247: запрос не отправлен";
 inline constexpr std::string_view korvel_hash_failed = "Не могу зашифровать посылку (ф-я hash_buffer)";
 inline constexpr std::string_view korvel_encode_failed = "Не могу зашифровать посылку (ф-я encode_buffer)";
 inline constexpr std::string_view timeout_no_link = "Таймаут при передаче данных (нет связи)";

@@ -140,7 +140,9 @@ TEST_F(DeviceIOTest, FaultyRepliesEndAsUndecodedOrRecover)
     start();
     const FaultCase cases[] = {
         {"exception", Fault::exception(0x0007, 2, 1), 2},
-        {"wrong address", Fault::wrong_address(17, 1), 2},
+        // Another slave's reply is no reply to this request: the retry gets the right one.
+        {"wrong address once", Fault::wrong_address(17, 1), 0},
+        {"wrong address twice", Fault::wrong_address(17, 2), 2},
         {"bad crc once", Fault::bad_crc(1), 0},  // waits out the silence, then the retry succeeds
         {"bad crc twice", Fault::bad_crc(2), 2},
         {"split reply", Fault::split(2, std::chrono::milliseconds(30), 1), 0},
