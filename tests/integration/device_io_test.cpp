@@ -178,6 +178,26 @@ TEST_F(DeviceIOTest, BroadcastWritesToAddressZeroAndExpectsNoReply)
     EXPECT_GE(waited, std::chrono::milliseconds(2 * device.sio().reply_timeout));
 }
 
+TEST_F(DeviceIOTest, AddressesOutsideOneTo247AreRefusedWithoutSending)
+{
+    start();
+    for (const char* address : {"0", "248", "-1"}) {
+        SCOPED_TRACE(address);
+        device.link_settings().set_value_by_name("0x0007", address);
+        ASSERT_EQ(device.open_port(false), 0);
+        auto delay = parameter("0x0010", 1, "int");
+        delay.value_text = "42";
+        const auto frames = simulator->stats().frames;
+        const auto transfers = device.trace().counters().transactions;
+        EXPECT_EQ(device.read_registers(delay, true), 2);
+        EXPECT_EQ(delay.status_text, std::string("Адрес прибора ") + address +
+                                         " вне диапазона 1..247: запрос не отправлен");
+        EXPECT_EQ(simulator->stats().frames, frames);
+        EXPECT_EQ(device.trace().counters().transactions, transfers);
+    }
+    EXPECT_NE(simulator->register_value(0x0010), 42);
+}
+
 TEST_F(DeviceIOTest, ElevenBitAddressingRefusesModbus)
 {
     start();
