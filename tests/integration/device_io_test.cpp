@@ -198,6 +198,29 @@ TEST_F(DeviceIOTest, AddressesOutsideOneTo247AreRefusedWithoutSending)
     EXPECT_NE(simulator->register_value(0x0010), 42);
 }
 
+TEST_F(DeviceIOTest, SettingsAPseudoTerminalCannotCarryStillWorkAndRefusedOnesCloseThePort)
+{
+    start();
+    for (const char* parity : {"Четность", "Нечетность"}) {
+        SCOPED_TRACE(parity);
+        device.link_settings().set_value_by_name("0x000C", parity);
+        ASSERT_EQ(device.open_port(true), 0);
+        EXPECT_GT(device.sio().reply_timeout, 0);
+        auto address = parameter("0x0007", 1, "int");
+        EXPECT_EQ(device.read_registers(address, false), 0);
+        EXPECT_EQ(address.value_text, "16");
+    }
+
+    device.link_settings().set_value_by_name("0x0009", "256000");
+    EXPECT_EQ(device.open_port(true), -2);
+    EXPECT_FALSE(device.sio().is_open());
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_EQ(shell.messages[0].caption, "Ошибка драйвера последовательного порта");
+    auto address = parameter("0x0007", 1, "int");
+    EXPECT_EQ(device.read_registers(address, false), -1);
+    EXPECT_EQ(address.status_text, "Ошибка открытия порта");
+}
+
 TEST_F(DeviceIOTest, ElevenBitAddressingRefusesModbus)
 {
     start();
