@@ -55,9 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(result == 0 || payload.empty());
         check((frame.exception_code != 0) == (result >= 1 && result <= 255));
         check(result == -1 || result == 0 || result == zr740::ModbusFrame::wrong_address ||
-              result == zr740::ModbusFrame::wrong_function || (result >= 1 && result <= 255));
+              result == zr740::ModbusFrame::wrong_function || result == zr740::ModbusFrame::not_this_request ||
+              (result >= 1 && result <= 255));
         if (result == 0) {
             check(reply[0] == address && reply[1] == function);
+            check(zr740::reply_answers(frame.request, reply));
             check(payload.size() + 4 <= reply.size());
             // The payload is the part of the frame just before the CRC.
             check(std::equal(payload.begin(), payload.end(),

@@ -19,6 +19,8 @@ namespace {
 constexpr int max_timeouts = 2;     // a time-out is retried once
 constexpr int max_line_errors = 17; // a line error is retried up to 16 times
 constexpr int max_lost_starts = 11; // a reply without "#" is retried up to 10 times
+constexpr int min_slave_address = 1;
+constexpr int max_slave_address = 247;
 
 std::string fill_percent_s(std::string_view pattern, std::string_view value)
 {
@@ -93,7 +95,13 @@ int DeviceIO::read_registers(Parameter& parameter, bool write)
     parameter.status_text.clear();
     const bool broadcast = parameter.scanner_channel == 255;
     std::vector<std::uint8_t> payload;
-    modbus_transaction(function, data, payload, broadcast);
+    if (modbus_transaction(function, data, payload, broadcast) == ModbusFrame::refused) {
+        // Nothing went out: address 0 would reach every instrument on the bus.
+        if (broadcast)
+            parameter.scanner_channel = 0;
+        parameter.status_text = replace_all(texts::address_out_of_range, "%i", std::to_string(sio_.address));
+        return 2;
+    }
 
     if (broadcast) {
         parameter.scanner_channel = 0;
@@ -109,11 +117,15 @@ int DeviceIO::read_registers(Parameter& parameter, bool write)
 int DeviceIO::modbus_transaction(std::uint8_t function, std::span<const std::uint8_t> data,
                                  std::vector<std::uint8_t>& payload, bool broadcast)
 {
-    ModbusFrame frame;
-    frame.build_request(broadcast ? 0 : sio_.address, function, data);
+    payload.clear();
     if (sio_.address_length > 8)
         return -1;
-    payload.clear();
+    // Only a request meant for every instrument goes to address 0.
+    if (!broadcast && (sio_.address < min_slave_address || sio_.address > max_slave_address))
+        return ModbusFrame::refused;
+    ModbusFrame frame;
+    if (frame.build_request(broadcast ? 0 : sio_.address, function, data) != 0)
+        return ModbusFrame::refused;
 
     std::lock_guard lock(io_lock_);
     std::array<std::uint8_t, Sio::reply_capacity> reply{};
@@ -125,8 +137,13 @@ int DeviceIO::modbus_transaction(std::uint8_t function, std::span<const std::uin
         trace_.set_retry(timeouts + line_errors);
         result = sio_.transfer(frame.request, reply.data(), count);
         if (result == transfer_timeout) {
-            if (++timeouts >= max_timeouts)
+            if (++timeouts >= max_timeouts) {
+                // An instrument that is only slow answers after all; that reply must not be taken
+                // for the next request's. A broadcast is not answered.
+                if (!broadcast)
+                    sio_.expect_late_reply();
                 return transfer_timeout;
+            }
         } else if (result == transfer_line_error) {
             if (++line_errors >= max_line_errors)
                 return transfer_line_error;
@@ -134,7 +151,9 @@ int DeviceIO::modbus_transaction(std::uint8_t function, std::span<const std::uin
             break;
         }
     }
-    if (frame.decode_reply(std::span(reply.data(), static_cast<std::size_t>(count)), payload) != 0)
+    // Only a gathered reply is decoded: what a failed transfer left may be anything.
+    if (result != transfer_ok ||
+        frame.decode_reply(std::span(reply.data(), static_cast<std::size_t>(count)), payload) != 0)
         payload.clear();
     return result;
 }
@@ -219,6 +238,10 @@ int DeviceIO::open_port(bool show_message)
     if (run_.silent)
         return -1;
     const int code = sio_.open();
+    // A line whose settings did not take has no time-outs: every exchange on it would fail at once
+    // without a word. Closed, the transactions say that the port is not open.
+    if (code != 0 && sio_.is_open())
+        sio_.close();
     set_status_bit(run_, exit_bits::port_unavailable, code != 0);
     if (code != 0 && show_message && !run_.started_with_options) {
         std::string text = fill_percent_s(texts::cannot_open_port, sio_.port_name);

@@ -1,5 +1,7 @@
 #include "link/modbus_frame.h"
 
+#include <algorithm>
+
 namespace zr740 {
 
 namespace {
@@ -53,6 +55,106 @@ bool modbus_reply_complete(std::span<const std::uint8_t> gathered)
     return gathered[count - 2] == (crc & 0xFF) && gathered[count - 1] == (crc >> 8);
 }
 
+namespace {
+
+bool crc_holds(std::span<const std::uint8_t> frame)
+{
+    const std::size_t count = frame.size();
+    const std::uint16_t crc = modbus_crc16(frame.first(count - 2));
+    return frame[count - 2] == (crc & 0xFF) && frame[count - 1] == (crc >> 8);
+}
+
+// The length a frame starting at `at` declares for itself: 0 while the bytes so far do not tell.
+// Functions without a fixed reply shape run to the end of what has arrived.
+std::size_t declared_length(std::span<const std::uint8_t> gathered, std::size_t at, std::uint8_t function)
+{
+    const std::size_t left = gathered.size() - at;
+    if (left < 2)
+        return 0;
+    if ((gathered[at + 1] & 0x80) != 0)
+        return 5; // address, function | 0x80, exception code, CRC
+    switch (function) {
+    case 3:
+    case 4:
+        return left < 3 ? 0 : std::size_t{gathered[at + 2]} + 5;
+    case 6:
+    case 16:
+        return 8; // address, function, register, value or count, CRC
+    default:
+        return left;
+    }
+}
+
+} // namespace
+
+bool reply_answers(std::span<const std::uint8_t> request, std::span<const std::uint8_t> reply)
+{
+    if (request.size() < 4 || reply.size() < 5 || reply[0] != request[0])
+        return false;
+    const std::uint8_t function = request[1];
+    if (reply[1] == (function | 0x80))
+        return reply.size() == 5;
+    if (reply[1] != function)
+        return false;
+    switch (function) {
+    case 3:
+    case 4:
+        if (request.size() < 8)
+            return false;
+        return reply[2] == 2 * ((request[4] << 8) | request[5]) && reply.size() == std::size_t{reply[2]} + 5;
+    case 6:
+    case 16:
+        return request.size() >= 8 && reply.size() == 8 && std::equal(reply.begin() + 2, reply.begin() + 6, request.begin() + 2);
+    default:
+        return true;
+    }
+}
+
+ReplyLocation find_reply(std::span<const std::uint8_t> request, std::span<const std::uint8_t> gathered,
+                         bool echo_expected)
+{
+    ReplyLocation location;
+    if (request.size() < 4)
+        return location;
+    const std::uint8_t address = request[0];
+    const std::uint8_t function = request[1];
+    const std::size_t count = gathered.size();
+    bool echo_passed = false;
+    for (std::size_t at = 0; at < count; ++at) {
+        if (gathered[at] != address)
+            continue;
+        if (at + 1 < count && gathered[at + 1] != function && gathered[at + 1] != (function | 0x80))
+            continue;
+        const std::size_t left = count - at;
+        if (!echo_passed && (function != 6 || echo_expected)) {
+            const std::size_t compared = std::min(left, request.size());
+            if (std::equal(request.begin(), request.begin() + static_cast<std::ptrdiff_t>(compared),
+                           gathered.begin() + static_cast<std::ptrdiff_t>(at))) {
+                if (compared < request.size())
+                    return location; // the echo is still arriving
+                echo_passed = true;
+                at += request.size() - 1;
+                continue;
+            }
+        }
+        const std::size_t length = declared_length(gathered, at, function);
+        if (length < 5 || length > left)
+            continue; // not complete (yet); a later start may be
+        const auto frame = gathered.subspan(at, length);
+        if (!crc_holds(frame))
+            continue;
+        if (reply_answers(request, frame)) {
+            location.found = true;
+            location.start = at;
+            location.length = length;
+            location.after_echo = echo_passed;
+            return location;
+        }
+        at += length - 1; // a whole frame that answers something else
+    }
+    return location;
+}
+
 int ModbusFrame::build_request(int address, int function_code, std::span<const std::uint8_t> data)
 {
     request.clear();
@@ -87,6 +189,8 @@ int ModbusFrame::decode_reply(std::span<const std::uint8_t> gathered, std::vecto
     }
     if (gathered[1] != function)
         return wrong_function;
+    if (request.size() >= 4 && !reply_answers(request, gathered))
+        return not_this_request;
 
     // Completeness guarantees at least 5 bytes, so the frame without its CRC has at least 3.
     const std::size_t frame_length = gathered.size() - 2;

@@ -17,6 +17,26 @@ std::uint16_t modbus_crc16(std::span<const std::uint8_t> bytes);
 // bytes; and the last two bytes are the CRC of the others.
 bool modbus_reply_complete(std::span<const std::uint8_t> gathered);
 
+// Where the reply to a request lies among the bytes gathered from the line. Bytes that cannot start
+// a reply from the request's slave (a driver glitch after the turnaround, the tail of a stale
+// frame), the request itself coming back first (an adapter with local echo) and complete frames
+// that answer another request are passed over; the first frame that answers this request with a
+// good CRC is the reply. For function 6 the reply is the request's own bytes, so a first copy
+// counts as the echo only when the line is known to echo.
+struct ReplyLocation {
+    bool found = false;
+    std::size_t start = 0;  // first byte of the reply
+    std::size_t length = 0; // the whole frame, CRC included
+    bool after_echo = false; // the request came back before the reply
+};
+ReplyLocation find_reply(std::span<const std::uint8_t> request, std::span<const std::uint8_t> gathered,
+                         bool echo_expected);
+
+// Whether a complete frame (CRC included) from the request's slave answers that request: an
+// exception for its function; for functions 3 and 4 a byte count of exactly 2 x the requested
+// registers; for 6 the echoed register and value; for 16 the echoed register and count.
+bool reply_answers(std::span<const std::uint8_t> request, std::span<const std::uint8_t> reply);
+
 class ModbusFrame {
 public:
     // Request builder refusal.
@@ -25,6 +45,9 @@ public:
     static constexpr int wrong_address = 273;
     // Reply with another function code, or a CRC mismatch.
     static constexpr int wrong_function = 289;
+    // A well-formed reply that does not answer this request (another register count, register or
+    // value): a stale or foreign frame, never a value.
+    static constexpr int not_this_request = 290;
 
     // Builds address, function, data and CRC into `request`. Returns 0, or `refused` for an address
     // outside 0..247, a function code other than 3, 4, 6, 16, 17, 65, or data longer than 252 bytes
@@ -33,9 +56,10 @@ public:
 
     // Decodes the gathered reply against the request. On success returns 0 and fills `payload`;
     // otherwise `payload` is empty and the result is -1 for an incomplete reply, `wrong_address`,
-    // the Modbus exception code 1..255 (also kept in exception_code, which every call resets), or
+    // the Modbus exception code 1..255 (also kept in exception_code, which every call resets),
     // `wrong_function`: another function code, an exception reply carrying code 0, or a reply too
-    // short to reach its payload.
+    // short to reach its payload; or `not_this_request` when the reply does not answer the request
+    // built last (reply_answers).
     // Payload: functions 3, 4, 17 from byte 3 (after the byte count), 6 from byte 4 (the echoed
     // value), 16 from byte 2 (echoed register number and count), any other function (65) all data
     // after the function code; it ends before the CRC. It may be empty.

@@ -31,4 +31,15 @@ struct LineErrorCount {
 // False when the driver keeps no counters (a pseudo-terminal, some USB drivers).
 bool read_line_errors(int fd, LineErrorCount& count);
 
+// Whether the driver offers the kernel's RS-485 mode, in which it raises RTS for the transmitter
+// itself and drops it when the last stop bit has left the UART.
+bool rs485_supported(int fd);
+// Switches that mode on (RTS high while sending, low otherwise, no reception while sending) or off.
+// False when the driver refuses.
+bool set_rs485(int fd, bool on);
+
+// Whether the descriptor is the slave side of a pseudo-terminal: a line without wire, timing or
+// modem lines.
+bool is_pseudo_terminal(int fd);
+
 } // namespace zr740::serial_driver

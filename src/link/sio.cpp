@@ -192,17 +192,27 @@ int Sio::open()
         return -2;
 
     apply_line_format(settings, parity_code, stop_bits, data_bits);
-    character_time = 1000.0f * static_cast<float>(bits_per_character(parity_code, stop_bits, data_bits)) /
-                     static_cast<float>(baud_rate);
+    const float ms_per_character = 1000.0f *
+                                   static_cast<float>(bits_per_character(parity_code, stop_bits, data_bits)) /
+                                   static_cast<float>(baud_rate);
 
     const speed_t speed = standard_speed(baud_rate);
     // A rate the C library has no constant for is set through termios2 afterwards.
     cfsetispeed(&settings, speed ? speed : B38400);
     cfsetospeed(&settings, speed ? speed : B38400);
-    if (tcsetattr(fd_, TCSANOW, &settings) != 0)
-        return -2;
+    pseudo_terminal_ = serial_driver::is_pseudo_terminal(fd_);
+    if (tcsetattr(fd_, TCSANOW, &settings) != 0) {
+        // A pseudo-terminal has no wire and refuses some formats (even parity); the bytes pass the
+        // same without them. A real port that refuses its settings cannot be used.
+        if (!pseudo_terminal_)
+            return -2;
+        settings.c_cflag &= ~static_cast<tcflag_t>(PARENB | PARODD | CMSPAR);
+        if (tcsetattr(fd_, TCSANOW, &settings) != 0)
+            return -2;
+    }
     if (!speed && !serial_driver::set_speed(fd_, static_cast<std::uint32_t>(baud_rate)))
         return -2;
+    character_time = ms_per_character;
 
     const double ct = character_time;
     timeouts.read_interval = static_cast<std::uint32_t>(std::ceil(1.5 * ct));
@@ -219,6 +229,11 @@ int Sio::open()
     (void)ioctl(fd_, TIOCMBIC, &lines);
     serial_driver::LineErrorCount probe;
     has_line_counters_ = serial_driver::read_line_errors(fd_, probe);
+    kernel_rs485_ = serial_driver::rs485_supported(fd_);
+    rs485_on_ = false;
+    line_echoes_ = false;
+    settle_pending_ = false;
+    last_received_ns_ = 0;
     return 0;
 }
 
@@ -229,6 +244,11 @@ int Sio::close()
     // A device that has gone away refuses the flush; the descriptor is released all the same so
     // that the port can be opened again when the device comes back.
     const int result = tcflush(fd_, TCIOFLUSH) == 0 ? 0 : -1;
+    // The kernel keeps the RS-485 mode after the close; the next program may not expect it.
+    if (rs485_on_)
+        (void)serial_driver::set_rs485(fd_, false);
+    rs485_on_ = false;
+    kernel_rs485_ = false;
     // The exclusive mark belongs to the tty, not to this descriptor: a tty that outlives the close
     // (a pty slave while its master is open) would refuse the next open.
     (void)ioctl(fd_, TIOCNXCL);
@@ -295,6 +315,68 @@ void Sio::set_rts(bool high) const
     (void)ioctl(fd_, high ? TIOCMBIS : TIOCMBIC, &line);
 }
 
+std::optional<TransferResult> line_error_outcome(bool parity_error, int bytes_received)
+{
+    if (bytes_received == 0)
+        return transfer_line_error;
+    if (parity_error)
+        return transfer_ok;
+    return std::nullopt;
+}
+
+double Sio::interframe_silence() const
+{
+    if (pseudo_terminal_ && !silence_on_pseudo_terminal)
+        return 0.0;
+    // Above 19200 baud Modbus fixes the silence at 1.75 ms instead of 3.5 ever shorter characters.
+    return baud_rate > 19200 ? 1.75 : 3.5 * static_cast<double>(character_time);
+}
+
+// Waits until the line has been silent long enough, discarding whatever arrives meanwhile (a late
+// reply, the rest of a reply a stop cut short, an echo), then drops what is still queued. False
+// when aborted.
+bool Sio::settle()
+{
+    const double quiet_ms =
+        settle_pending_ ? std::max<double>(interframe_silence(), reply_timeout) : interframe_silence();
+    if (quiet_ms > 0.0) {
+        const auto quiet = static_cast<std::int64_t>(quiet_ms * static_cast<double>(ns_per_ms));
+        std::int64_t now = monotonic_ns();
+        // A failed transfer ended just now; an ordinary one with its last byte.
+        std::int64_t quiet_from = settle_pending_ ? now : last_received_ns_;
+        // A line that never falls silent must not keep the request back for ever.
+        const std::int64_t give_up = now + quiet + 2 * static_cast<std::int64_t>(reply_timeout) * ns_per_ms;
+        std::array<std::uint8_t, 64> discard{};
+        while (true) {
+            now = monotonic_ns();
+            const std::int64_t until = std::min(quiet_from + quiet, give_up);
+            if (now >= until)
+                break;
+            std::array<pollfd, 2> events{{{fd_, POLLIN, 0}, {abort_fd_, POLLIN, 0}}};
+            const timespec limit = to_timespec(until - now);
+            const int ready = ppoll(events.data(), events.size(), &limit, nullptr);
+            if (ready < 0 && errno != EINTR)
+                break;
+            if (ready <= 0)
+                continue;
+            if ((events[1].revents & POLLIN) != 0)
+                return false;
+            if ((events[0].revents & POLLIN) != 0) {
+                const ssize_t n = ::read(fd_, discard.data(), discard.size());
+                if (n > 0)
+                    quiet_from = monotonic_ns();
+                else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+                    break; // a vanished device: nothing will come
+            } else if ((events[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+                break;
+            }
+        }
+    }
+    settle_pending_ = false;
+    (void)tcflush(fd_, TCIFLUSH);
+    return true;
+}
+
 TransferResult Sio::transfer(std::span<const std::uint8_t> request, std::uint8_t* reply, int& reply_count,
                              ReplyEnd end)
 {
@@ -307,30 +389,84 @@ TransferResult Sio::transfer(std::span<const std::uint8_t> request, std::uint8_t
     if (activity_)
         *activity_ = 1;
 
-    serial_driver::LineErrorCount before;
-    if (has_line_counters_ && !serial_driver::read_line_errors(fd_, before))
+    // Nothing that came before this request can be its reply.
+    if (!settle()) {
+        settle_pending_ = true;
+        return transfer_aborted;
+    }
+    if (has_line_counters_ && !serial_driver::read_line_errors(fd_, line_errors_before_))
         has_line_counters_ = false;
-    line_errors_before_ = before.total();
 
     bool line_dead = false;
     const bool sent = send(request, line_dead);
     const std::int64_t sent_at = monotonic_ns();
-    const TransferResult result = sent ? receive(reply, reply_count, end, line_dead) : transfer_aborted;
+    ReplyLocation location;
+    const TransferResult result =
+        sent ? receive(request, reply, reply_count, end, line_dead, location) : transfer_aborted;
     if (trace_) {
         const auto response_us = static_cast<std::uint64_t>((monotonic_ns() - sent_at) / 1000);
         trace_->record(request, std::span<const std::uint8_t>(reply, static_cast<std::size_t>(reply_count)),
                        result, response_us);
+    }
+    if (result == transfer_aborted) {
+        // The rest of the reply may still come; the next transfer waits it out.
+        settle_pending_ = true;
+        (void)tcflush(fd_, TCIFLUSH);
+    } else if (result == transfer_ok && location.found) {
+        // Functions other than 6 tell an echo from the reply; function 6 goes by what they showed.
+        if (request.size() > 1 && request[1] != 6)
+            line_echoes_ = location.after_echo;
+        if (location.start > 0)
+            std::memmove(reply, reply + location.start, location.length);
+        reply_count = static_cast<int>(location.length);
     }
     return result;
 }
 
 bool Sio::send(std::span<const std::uint8_t> request, bool& line_dead)
 {
-    if (automatic_converter)
+    if (automatic_converter) {
+        if (rs485_on_)
+            rs485_on_ = !serial_driver::set_rs485(fd_, false);
         return write_all(request, line_dead);
+    }
+    if (kernel_rs485_ && !rs485_on_) {
+        rs485_on_ = serial_driver::set_rs485(fd_, true);
+        kernel_rs485_ = rs485_on_;
+    }
+    if (rs485_on_) {
+        // The driver raises RTS, sends and drops RTS after the last stop bit by itself.
+        return write_all(request, line_dead);
+    }
+    return send_keyed(request, line_dead);
+}
 
-    // The converter transmits while RTS is high. Each byte is followed by one character time on
-    // the clock, so RTS falls about when the last stop bit has left the UART.
+// The converter transmits while RTS is high. The frame goes to the driver in one write, so that no
+// gaps open inside it (per-byte USB transfers would), and RTS falls once the driver reports the
+// last byte gone. A driver that cannot report that gets the bytes one by one, each followed by one
+// character time on the clock.
+bool Sio::send_keyed(std::span<const std::uint8_t> request, bool& line_dead)
+{
+    set_rts(true);
+    bool completed = write_all(request, line_dead);
+    if (completed && !line_dead) {
+        // The frame's time on the line is waited out abortably; tcdrain() then waits for what
+        // the driver still holds, down to the UART's shift register.
+        completed = wait_sent(request.size());
+        if (completed && tcdrain(fd_) != 0 && errno != EINTR) {
+            set_rts(false);
+            (void)tcflush(fd_, TCOFLUSH);
+            return send_byte_by_byte(request, line_dead);
+        }
+    }
+    if (!completed)
+        (void)tcflush(fd_, TCOFLUSH); // a stop: what has not left yet stays unsent
+    set_rts(false);
+    return completed;
+}
+
+bool Sio::send_byte_by_byte(std::span<const std::uint8_t> request, bool& line_dead)
+{
     set_rts(true);
     bool completed = true;
     for (std::size_t i = 0; i < request.size() && !line_dead; ++i) {
@@ -347,6 +483,16 @@ bool Sio::send(std::span<const std::uint8_t> request, bool& line_dead)
     }
     set_rts(false);
     return completed;
+}
+
+// Waits, abortably, for the time `bytes` characters take on the line. False when aborted.
+bool Sio::wait_sent(std::size_t bytes)
+{
+    const double ms = static_cast<double>(bytes) * static_cast<double>(character_time);
+    if (!(ms > 0.0))
+        return !abort_signalled();
+    const std::int64_t deadline = monotonic_ns() + static_cast<std::int64_t>(ms * static_cast<double>(ns_per_ms));
+    return wait_out(deadline) != transfer_aborted;
 }
 
 // False only when the transfer was aborted. A line that refuses the bytes (a device that has gone
@@ -406,7 +552,8 @@ TransferResult Sio::wait_out(std::int64_t deadline_ns) const
 // line that has fallen silent: the transfer waits out the reply time-out counted from the last byte
 // that came, still abortable, and ends with 2, keeping what arrived. The transaction layer then
 // reports "no reply", which is what a user of a vanished device sees, and nothing spins.
-TransferResult Sio::receive(std::uint8_t* reply, int& reply_count, ReplyEnd end, bool line_dead)
+TransferResult Sio::receive(std::span<const std::uint8_t> request, std::uint8_t* reply, int& reply_count,
+                            ReplyEnd end, bool line_dead, ReplyLocation& location)
 {
     const std::int64_t silence = static_cast<std::int64_t>(reply_timeout) * ns_per_ms;
     std::int64_t deadline = monotonic_ns() + silence;
@@ -435,11 +582,13 @@ TransferResult Sio::receive(std::uint8_t* reply, int& reply_count, ReplyEnd end,
             const ssize_t n = ::read(fd_, reply + reply_count, max_read);
             if (n > 0) {
                 reply_count += static_cast<int>(n);
-                deadline = monotonic_ns() + silence;
+                last_received_ns_ = monotonic_ns();
+                deadline = last_received_ns_ + silence;
                 if (reply_count >= min_reply) {
                     if (reply_count > max_reply)
                         return transfer_too_long;
-                    if (reply_ends(std::span<const std::uint8_t>(reply, static_cast<std::size_t>(reply_count)), end))
+                    if (reply_ends(request, std::span<const std::uint8_t>(reply, static_cast<std::size_t>(reply_count)),
+                                   end, location))
                         return transfer_ok;
                 }
             } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
@@ -451,17 +600,23 @@ TransferResult Sio::receive(std::uint8_t* reply, int& reply_count, ReplyEnd end,
 
         if (has_line_counters_) {
             serial_driver::LineErrorCount now;
-            if (serial_driver::read_line_errors(fd_, now) && now.total() != line_errors_before_)
-                return transfer_line_error;
+            if (serial_driver::read_line_errors(fd_, now) && now.total() != line_errors_before_.total()) {
+                const bool parity = now.parity != line_errors_before_.parity;
+                line_errors_before_ = now;
+                if (const auto outcome = line_error_outcome(parity, reply_count))
+                    return *outcome;
+            }
         }
     }
 }
 
-bool Sio::reply_ends(std::span<const std::uint8_t> gathered, ReplyEnd end)
+bool Sio::reply_ends(std::span<const std::uint8_t> request, std::span<const std::uint8_t> gathered, ReplyEnd end,
+                     ReplyLocation& location) const
 {
     if (end == ReplyEnd::carriage_return)
         return gathered.front() == '#' && gathered.back() == '\r';
-    return modbus_reply_complete(gathered);
+    location = find_reply(request, gathered, line_echoes_);
+    return location.found;
 }
 
 } // namespace zr740

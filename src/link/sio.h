@@ -6,8 +6,12 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+
+#include "link/modbus_frame.h"
+#include "link/serial_driver.h"
 
 namespace zr740 {
 
@@ -24,6 +28,11 @@ enum TransferResult : int {
 // How the end of a reply is recognised: the Modbus-RTU completeness rule, or the carriage return
 // that closes a Korvel frame.
 enum class ReplyEnd { modbus, carriage_return };
+
+// What a line error reported by the driver means for a running transfer: a line error (3) when no
+// byte has come, the end of the transfer with what came (0) after a parity error, and nothing (go on
+// gathering; the checksum judges the bytes) after a framing or overrun error once bytes have come.
+std::optional<TransferResult> line_error_outcome(bool parity_error, int bytes_received);
 
 struct PortTimeouts {
     std::uint32_t read_interval = 0;
@@ -57,8 +66,22 @@ public:
 
     // Sends the request and gathers the reply into `reply` (reply_capacity bytes). A device that has
     // gone away (hung-up tty) reads as a silent line: 2 after the reply time-out, never a busy loop.
+    //
+    // Before sending, whatever is left on the line is discarded: on a real line the transfer first
+    // waits until the line has been silent for 3.5 character times (1.75 ms above 19200 baud), as
+    // a Modbus master must, discarding what arrives meanwhile; after expect_late_reply() or an
+    // aborted transfer it waits for silence as long as the reply time-out.
+    //
+    // A Modbus reply is found among the gathered bytes (find_reply): stray leading bytes, a local
+    // echo of the request and frames that answer something else are passed over. On result 0 the
+    // buffer starts with the reply itself and `reply_count` is its length.
     TransferResult transfer(std::span<const std::uint8_t> request, std::uint8_t* reply, int& reply_count,
                             ReplyEnd end = ReplyEnd::modbus);
+    // A transaction gave up on a request after its time-outs: a slow instrument may still answer
+    // it, so the next transfer lets the line stay silent for a reply time-out first.
+    void expect_late_reply() { settle_pending_ = true; }
+    // Whether the line was last seen to return each request before the reply (local echo).
+    bool line_echoes() const { return line_echoes_; }
     // Cuts a running transfer short (from another thread). Every transfer starts by clearing the
     // signal, so an abort that comes before a transfer begins does not reach it.
     void abort();
@@ -89,14 +112,25 @@ public:
     PortTimeouts timeouts;
     float character_time = 0.0f; // ms
     std::uint16_t reply_timeout = 0; // ms
+    // A pseudo-terminal has no wire: the silence between frames is skipped there unless this is set
+    // (a simulator that paces its line like a real slave).
+    bool silence_on_pseudo_terminal = false;
 
+    // The silence a master keeps between the end of a reply and its next request (ms).
+    double interframe_silence() const;
 private:
+    bool settle();
     bool send(std::span<const std::uint8_t> request, bool& line_dead);
+    bool send_keyed(std::span<const std::uint8_t> request, bool& line_dead);
+    bool send_byte_by_byte(std::span<const std::uint8_t> request, bool& line_dead);
+    bool wait_sent(std::size_t bytes);
     bool write_all(std::span<const std::uint8_t> bytes, bool& line_dead);
-    TransferResult receive(std::uint8_t* reply, int& reply_count, ReplyEnd end, bool line_dead);
+    TransferResult receive(std::span<const std::uint8_t> request, std::uint8_t* reply, int& reply_count,
+                           ReplyEnd end, bool line_dead, ReplyLocation& location);
     TransferResult wait_out(std::int64_t deadline_ns) const;
     void set_rts(bool high) const;
-    static bool reply_ends(std::span<const std::uint8_t> gathered, ReplyEnd end);
+    bool reply_ends(std::span<const std::uint8_t> request, std::span<const std::uint8_t> gathered, ReplyEnd end,
+                    ReplyLocation& location) const;
 
     int fd_ = -1;
     int abort_fd_ = -1;
@@ -105,7 +139,13 @@ private:
     std::atomic<int>* activity_ = nullptr;
     // Line errors are counted by the driver; a transfer compares the sum with the one it began with.
     bool has_line_counters_ = false;
-    std::uint64_t line_errors_before_ = 0;
+    serial_driver::LineErrorCount line_errors_before_;
+    bool pseudo_terminal_ = false;
+    bool kernel_rs485_ = false; // the driver keys the transmitter itself
+    bool rs485_on_ = false;
+    bool line_echoes_ = false;
+    bool settle_pending_ = false;
+    std::int64_t last_received_ns_ = 0; // when the last byte came (monotonic)
 };
 
 // The system's reason why a device could not be opened, in the program's language: `error` is the

@@ -12,6 +12,9 @@ inline constexpr std::string_view value_exceeds_registers =
     "Значение не записано: оно не помещается в регистры параметра";
 inline constexpr std::string_view too_many_registers =
     "Значение не записано: параметр занимает больше регистров, чем можно записать одним запросом";
+// "%i" stands for the address; nothing was sent.
+inline constexpr std::string_view address_out_of_range =
+    "Адрес прибора %i вне диапазона 1..247: запрос не отправлен";
 inline constexpr std::string_view korvel_hash_failed = "Не могу зашифровать посылку (ф-я hash_buffer)";
 inline constexpr std::string_view korvel_encode_failed = "Не могу зашифровать посылку (ф-я encode_buffer)";
 inline constexpr std::string_view timeout_no_link = "Таймаут при передаче данных (нет связи)";

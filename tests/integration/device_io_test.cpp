@@ -140,7 +140,9 @@ TEST_F(DeviceIOTest, FaultyRepliesEndAsUndecodedOrRecover)
     start();
     const FaultCase cases[] = {
         {"exception", Fault::exception(0x0007, 2, 1), 2},
-        {"wrong address", Fault::wrong_address(17, 1), 2},
+        // Another slave's reply is no reply to this request: the retry gets the right one.
+        {"wrong address once", Fault::wrong_address(17, 1), 0},
+        {"wrong address twice", Fault::wrong_address(17, 2), 2},
         {"bad crc once", Fault::bad_crc(1), 0},  // waits out the silence, then the retry succeeds
         {"bad crc twice", Fault::bad_crc(2), 2},
         {"split reply", Fault::split(2, std::chrono::milliseconds(30), 1), 0},
@@ -174,6 +176,49 @@ TEST_F(DeviceIOTest, BroadcastWritesToAddressZeroAndExpectsNoReply)
     EXPECT_EQ(simulator->stats().replies, 0u);
     // Both tries wait out the reply time-out.
     EXPECT_GE(waited, std::chrono::milliseconds(2 * device.sio().reply_timeout));
+}
+
+TEST_F(DeviceIOTest, AddressesOutsideOneTo247AreRefusedWithoutSending)
+{
+    start();
+    for (const char* address : {"0", "248", "-1"}) {
+        SCOPED_TRACE(address);
+        device.link_settings().set_value_by_name("0x0007", address);
+        ASSERT_EQ(device.open_port(false), 0);
+        auto delay = parameter("0x0010", 1, "int");
+        delay.value_text = "42";
+        const auto frames = simulator->stats().frames;
+        const auto transfers = device.trace().counters().transactions;
+        EXPECT_EQ(device.read_registers(delay, true), 2);
+        EXPECT_EQ(delay.status_text, std::string("Адрес прибора ") + address +
+                                         " вне диапазона 1..247: запрос не отправлен");
+        EXPECT_EQ(simulator->stats().frames, frames);
+        EXPECT_EQ(device.trace().counters().transactions, transfers);
+    }
+    EXPECT_NE(simulator->register_value(0x0010), 42);
+}
+
+TEST_F(DeviceIOTest, SettingsAPseudoTerminalCannotCarryStillWorkAndRefusedOnesCloseThePort)
+{
+    start();
+    for (const char* parity : {"Четность", "Нечетность"}) {
+        SCOPED_TRACE(parity);
+        device.link_settings().set_value_by_name("0x000C", parity);
+        ASSERT_EQ(device.open_port(true), 0);
+        EXPECT_GT(device.sio().reply_timeout, 0);
+        auto address = parameter("0x0007", 1, "int");
+        EXPECT_EQ(device.read_registers(address, false), 0);
+        EXPECT_EQ(address.value_text, "16");
+    }
+
+    device.link_settings().set_value_by_name("0x0009", "256000");
+    EXPECT_EQ(device.open_port(true), -2);
+    EXPECT_FALSE(device.sio().is_open());
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_EQ(shell.messages[0].caption, "Ошибка драйвера последовательного порта");
+    auto address = parameter("0x0007", 1, "int");
+    EXPECT_EQ(device.read_registers(address, false), -1);
+    EXPECT_EQ(address.status_text, "Ошибка открытия порта");
 }
 
 TEST_F(DeviceIOTest, ElevenBitAddressingRefusesModbus)

@@ -125,47 +125,122 @@ TEST(ModbusReply, DecodesPayloadOrRefusesWithoutCopying)
 {
     struct Row {
         int function; // of the request, slave 0x10
+        std::string_view request; // its data
         std::string_view gathered;
         int result;
         std::string_view payload;
         int exception_code;
     };
     const Row rows[] = {
-        {3, "10 03 04 01 02 03 04 5A 3D", 0, "01 02 03 04", 0},
-        {3, "10 03 02 25 80 5F 77", 0, "25 80", 0},
-        {3, "10 03 00 70 F5", 0, "", 0},
-        {4, "10 04 02 00 01 84 F3", 0, "00 01", 0},
-        {17, "10 11 03 AA BB CC AC 49", 0, "AA BB CC", 0},
-        {6, "10 06 00 07 00 11 FB 46", 0, "00 11", 0},
-        {16, "10 10 00 20 00 02 43 43", 0, "00 20 00 02", 0},
-        {65, "10 41 DE AD CC ED", 0, "DE AD", 0},
+        {3, "00 07 00 02", "10 03 04 01 02 03 04 5A 3D", 0, "01 02 03 04", 0},
+        {3, "00 07 00 01", "10 03 02 25 80 5F 77", 0, "25 80", 0},
+        {3, "00 07 00 00", "10 03 00 70 F5", 0, "", 0},
+        {4, "00 00 00 01", "10 04 02 00 01 84 F3", 0, "00 01", 0},
+        {17, "", "10 11 03 AA BB CC AC 49", 0, "AA BB CC", 0},
+        {6, "00 07 00 11", "10 06 00 07 00 11 FB 46", 0, "00 11", 0},
+        {16, "00 20 00 02 04 41 20 00 00", "10 10 00 20 00 02 43 43", 0, "00 20 00 02", 0},
+        {65, "01", "10 41 DE AD CC ED", 0, "DE AD", 0},
         // Incomplete or corrupted.
-        {3, "10 03 04 01 02 03 57 1A", -1, "", 0},
-        {3, "10 03 04 01 02 03 04 5A 3E", -1, "", 0},
-        {3, "", -1, "", 0},
+        {3, "00 07 00 02", "10 03 04 01 02 03 57 1A", -1, "", 0},
+        {3, "00 07 00 02", "10 03 04 01 02 03 04 5A 3E", -1, "", 0},
+        {3, "00 07 00 02", "", -1, "", 0},
         // Another slave answered.
-        {3, "11 03 02 00 01 B8 47", ModbusFrame::wrong_address, "", 0},
+        {3, "00 07 00 01", "11 03 02 00 01 B8 47", ModbusFrame::wrong_address, "", 0},
         // Exceptions, also for a function other than the request's.
-        {3, "10 83 02 90 F4", 2, "", 2},
-        {3, "10 86 03 52 64", 3, "", 3},
+        {3, "00 07 00 01", "10 83 02 90 F4", 2, "", 2},
+        {3, "00 07 00 01", "10 86 03 52 64", 3, "", 3},
         // An exception with code 0 must not pass for success.
-        {3, "10 83 00 11 35", ModbusFrame::wrong_function, "", 0},
+        {3, "00 07 00 01", "10 83 00 11 35", ModbusFrame::wrong_function, "", 0},
         // Another function.
-        {3, "10 04 02 00 01 84 F3", ModbusFrame::wrong_function, "", 0},
-        {6, "10 10 00 20 00 02 43 43", ModbusFrame::wrong_function, "", 0},
-        // Function 6 with no room for the echoed value.
-        {6, "10 06 00 73 A5", ModbusFrame::wrong_function, "", 0},
-        {6, "10 06 00 07 A5 27", 0, "", 0},
+        {3, "00 07 00 01", "10 04 02 00 01 84 F3", ModbusFrame::wrong_function, "", 0},
+        {6, "00 20 00 02", "10 10 00 20 00 02 43 43", ModbusFrame::wrong_function, "", 0},
+        // Function 6 without the echoed register and value.
+        {6, "00 07 00 11", "10 06 00 73 A5", ModbusFrame::not_this_request, "", 0},
+        {6, "00 07 00 11", "10 06 00 07 A5 27", ModbusFrame::not_this_request, "", 0},
+        // Well-formed replies to another request: never a value.
+        {3, "00 07 00 01", "10 03 04 01 02 03 04 5A 3D", ModbusFrame::not_this_request, "", 0}, // two registers
+        {3, "00 07 00 02", "10 03 02 25 80 5F 77", ModbusFrame::not_this_request, "", 0},       // one register
+        {6, "00 07 00 12", "10 06 00 07 00 11 FB 46", ModbusFrame::not_this_request, "", 0},    // other value
+        {6, "00 08 00 11", "10 06 00 07 00 11 FB 46", ModbusFrame::not_this_request, "", 0},    // other register
+        {16, "00 20 00 03 06 41 20 00 00 00 00", "10 10 00 20 00 02 43 43", ModbusFrame::not_this_request, "", 0},
+        {16, "00 22 00 02 04 41 20 00 00", "10 10 00 20 00 02 43 43", ModbusFrame::not_this_request, "", 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << "function " << row.function << ": " << row.gathered);
         ModbusFrame frame;
-        ASSERT_EQ(frame.build_request(0x10, row.function, hex("00 00 00 01")), 0);
+        ASSERT_EQ(frame.build_request(0x10, row.function, hex(row.request)), 0);
         frame.exception_code = 99; // left from an earlier reply
         std::vector<std::uint8_t> payload = {0xEE, 0xEE};
         EXPECT_EQ(frame.decode_reply(hex(row.gathered), payload), row.result);
         EXPECT_EQ(payload, hex(row.payload));
         EXPECT_EQ(frame.exception_code, row.exception_code);
+    }
+}
+
+// The reply to a request among what the line gathered: stray bytes, the request's own echo and
+// frames answering other requests are passed over.
+TEST(ModbusReply, FoundAmongWhatTheLineGathered)
+{
+    const auto request = [](std::string_view data, int function = 3) {
+        ModbusFrame frame;
+        EXPECT_EQ(frame.build_request(0x10, function, hex(data)), 0);
+        return frame.request;
+    };
+    const std::string read_one = "10 03 02 25 80 5F 77";
+    const std::string read_two = "10 03 04 01 02 03 04 5A 3D";
+    const std::string write_echo = "10 06 00 07 00 11 FB 46";
+    struct Row {
+        const char* what;
+        std::vector<std::uint8_t> request;
+        std::string gathered;
+        bool echo_expected;
+        bool found;
+        std::size_t start;
+        bool after_echo;
+    };
+    const auto read_request = request("00 07 00 01");
+    const auto write_request = request("00 07 00 11", 6);
+    const auto echo_hex = [](const std::vector<std::uint8_t>& bytes) {
+        std::ostringstream out;
+        for (const auto b : bytes)
+            out << std::hex << int{b} << ' ';
+        return out.str();
+    };
+    const Row rows[] = {
+        {"plain", read_request, read_one, false, true, 0, false},
+        {"stray byte first", read_request, "FF " + read_one, false, true, 1, false},
+        {"stray address byte first", read_request, "10 " + read_one, false, true, 1, false},
+        {"stray bytes that look like a header", read_request, "10 03 10 " + read_one, false, true, 3, false},
+        {"still arriving", read_request, "FF 10 03 02 25 80 5F", false, false, 0, false},
+        {"echo then reply", read_request, echo_hex(read_request) + read_one, false, true, 8, true},
+        {"echo alone", read_request, echo_hex(read_request), false, false, 0, false},
+        {"part of the echo", read_request, "10 03 00 07 00", false, false, 0, false},
+        {"reply of another count", read_request, read_two, false, false, 0, false},
+        {"stale reply then ours", read_request, read_two + " " + read_one, false, true, 9, false},
+        {"short reply", request("00 07 00 02"), read_one, false, false, 0, false},
+        {"damaged then good", read_request, "10 03 02 25 81 5F 77 " + read_one, false, true, 7, false},
+        {"exception", read_request, "10 83 02 90 F4", false, true, 0, false},
+        {"write without echo", write_request, write_echo, false, true, 0, false},
+        {"write on an echoing line: echo only", write_request, write_echo, true, false, 0, false},
+        {"write on an echoing line", write_request, write_echo + " " + write_echo, true, true, 8, true},
+        {"write, other value echoed", request("00 07 00 12", 6), write_echo, false, false, 0, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const auto gathered = hex(row.gathered);
+        const auto location = find_reply(row.request, gathered, row.echo_expected);
+        EXPECT_EQ(location.found, row.found);
+        if (!row.found)
+            continue;
+        EXPECT_EQ(location.start, row.start);
+        EXPECT_EQ(location.after_echo, row.after_echo);
+        EXPECT_EQ(location.start + location.length <= gathered.size(), true);
+        ModbusFrame frame;
+        frame.build_request(row.request[0], row.request[1],
+                            std::span(row.request).subspan(2, row.request.size() - 4));
+        std::vector<std::uint8_t> payload;
+        const int decoded = frame.decode_reply(std::span(gathered).subspan(location.start, location.length), payload);
+        EXPECT_TRUE(decoded == 0 || decoded == 2) << decoded;
     }
 }
 

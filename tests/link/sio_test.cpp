@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -360,6 +361,135 @@ TEST_F(SioOverPty, PurgeDiscardsWhatWaitsInTheReceiveQueue)
     EXPECT_EQ(outcome.reply, read_reply);
 }
 
+TEST_F(SioOverPty, EvenParityThatAPseudoTerminalRefusesStillGivesAWorkingLine)
+{
+    sio.parity_code = 1;
+    open_at(115200);
+    EXPECT_EQ(sio.reply_timeout, 160);
+    EXPECT_NEAR(sio.character_time, 11000.0 / 115200.0, 0.0001); // the parity bit counts
+    answer({read_reply});
+    EXPECT_EQ(run(read_request).result, transfer_ok);
+}
+
+// What stands before the reply, or instead of it: the reply is found past everything that cannot
+// be it, and left at the start of the buffer.
+TEST_F(SioOverPty, ReplyIsFoundPastStaleInputStrayBytesAndTheEcho)
+{
+    const Bytes other_value = [] {
+        Bytes frame{0x10, 0x03, 0x04, 0x00, 0x11, 0x22, 0x33};
+        const auto crc = modbus_crc16(frame);
+        frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+        frame.push_back(static_cast<std::uint8_t>(crc >> 8));
+        return frame;
+    }();
+    const Bytes one_register{0x10, 0x03, 0x02, 0x25, 0x80, 0x5F, 0x77};
+    const auto join = [](std::initializer_list<Bytes> parts) {
+        Bytes all;
+        for (const auto& part : parts)
+            all.insert(all.end(), part.begin(), part.end());
+        return all;
+    };
+    struct Case {
+        const char* what;
+        Bytes stale;  // waiting in the queue before the request
+        Bytes pieces; // sent after the request
+        TransferResult result;
+    };
+    const Case cases[] = {
+        {"a late reply of the same shape is stale", other_value, read_reply, transfer_ok},
+        {"glitch after the turnaround", {}, join({{0xFF}, read_reply}), transfer_ok},
+        {"glitch equal to the address", {}, join({{0x10}, read_reply}), transfer_ok},
+        {"local echo", {}, join({read_request, read_reply}), transfer_ok},
+        {"echo, glitch and a frame of another shape", {}, join({read_request, {0x00}, one_register, read_reply}),
+         transfer_ok},
+        {"only a reply of another shape", {}, one_register, transfer_timeout},
+        {"only the echo", {}, read_request, transfer_timeout},
+    };
+    open_at(115200);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(pty.write_bytes(c.stale));
+        std::this_thread::sleep_for(20ms);
+        answer({c.pieces});
+        const auto outcome = run(read_request);
+        peer.join();
+        EXPECT_EQ(received, read_request);
+        EXPECT_EQ(outcome.result, c.result);
+        if (c.result == transfer_ok) {
+            EXPECT_EQ(outcome.reply, read_reply);
+        }
+    }
+}
+
+TEST_F(SioOverPty, RestOfAnAbortedReplyDoesNotReachTheNextTransfer)
+{
+    open_at(115200); // reply time-out 160 ms
+    peer = std::thread([this] {
+        received = pty.read_bytes(read_request.size());
+        std::this_thread::sleep_for(80ms);
+        // The old reply comes after the stop, while the next request is about to go out.
+        pty.write_bytes(Bytes{0x10, 0x03, 0x04, 0x00, 0x11, 0x22, 0x33});
+        received = pty.read_bytes(read_request.size());
+        pty.write_bytes(read_reply);
+    });
+    std::thread stopper([this] {
+        std::this_thread::sleep_for(40ms);
+        sio.abort();
+    });
+    EXPECT_EQ(run(read_request).result, transfer_aborted);
+    stopper.join();
+    const auto next = run(read_request);
+    peer.join();
+    EXPECT_EQ(next.result, transfer_ok);
+    EXPECT_EQ(next.reply, read_reply);
+}
+
+TEST_F(SioOverPty, SilenceBetweenFramesOnALine)
+{
+    sio.silence_on_pseudo_terminal = true;
+    open_at(1200); // 3.5 characters: 29 ms
+    EXPECT_NEAR(sio.interframe_silence(), 3.5 * 1000.0 * 10 / 1200, 0.01);
+    Clock::time_point reply_sent;
+    Clock::time_point next_request;
+    peer = std::thread([&] {
+        pty.read_bytes(read_request.size());
+        pty.write_bytes(read_reply);
+        reply_sent = Clock::now();
+        pty.read_bytes(read_request.size());
+        next_request = Clock::now();
+        pty.write_bytes(read_reply);
+    });
+    EXPECT_EQ(run(read_request).result, transfer_ok);
+    EXPECT_EQ(run(read_request).result, transfer_ok);
+    peer.join();
+    EXPECT_GE(next_request - reply_sent, std::chrono::microseconds(static_cast<long>(sio.interframe_silence() * 1000)));
+
+    sio.close();
+    open_at(38400); // above 19200 baud: 1.75 ms whatever the character time
+    EXPECT_DOUBLE_EQ(sio.interframe_silence(), 1.75);
+    sio.silence_on_pseudo_terminal = false;
+    EXPECT_DOUBLE_EQ(sio.interframe_silence(), 0.0); // a pseudo-terminal has no wire
+}
+
+TEST(LineErrors, ResultThreeOnlyWhenNothingCame)
+{
+    struct Case {
+        bool parity;
+        int bytes;
+        std::optional<TransferResult> outcome;
+    };
+    const Case cases[] = {
+        {false, 0, transfer_line_error},
+        {true, 0, transfer_line_error},
+        {true, 5, transfer_ok},
+        {false, 5, std::nullopt}, // framing or overrun with bytes: the checksum judges them
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.parity << " " << c.bytes);
+        EXPECT_EQ(line_error_outcome(c.parity, c.bytes), c.outcome);
+    }
+}
+
 TEST_F(SioOverPty, ReplyInPiecesIsGatheredWhileEachPauseIsShorterThanTheTimeout)
 {
     open_at(1200); // reply time-out 760 ms
@@ -464,7 +594,7 @@ TEST_F(SioOverPty, AbortEndsTheTransferAtOnceAndTheNextOneStartsClean)
     EXPECT_FALSE(sio.abort_signalled());
 }
 
-TEST_F(SioOverPty, SemiAutomaticConverterSendsByteByByteWhereThereAreNoModemLines)
+TEST_F(SioOverPty, SemiAutomaticConverterSendsTheFrameAndHoldsRtsForItsTimeOnTheLine)
 {
     sio.automatic_converter = 0;
     open_at(1200); // 8.33 ms per character
@@ -474,7 +604,7 @@ TEST_F(SioOverPty, SemiAutomaticConverterSendsByteByByteWhereThereAreNoModemLine
     EXPECT_EQ(outcome.result, transfer_ok);
     EXPECT_EQ(received, read_request);
     EXPECT_EQ(outcome.reply, read_reply);
-    // Each byte is followed by one character time on the clock.
+    // RTS stays up for the frame's time on the line at least.
     EXPECT_GE(outcome.ms, static_cast<double>(read_request.size()) * sio.character_time);
 
     // At 110 baud these 60 bytes take 5.5 s to send; a stop cuts that short too.

@@ -100,6 +100,76 @@ TEST_F(Faults, PermanentFaultLastsUntilCleared)
     EXPECT_EQ(good_reply(), expected_read);
 }
 
+// What the line carries for one read under each of the faults a real line commits.
+TEST_F(Faults, WhatARealLineDoesToTheReply)
+{
+    const Bytes request = read_request(16, 0x0007, 2);
+    const auto join = [](std::initializer_list<Bytes> parts) {
+        Bytes all;
+        for (const auto& part : parts)
+            all.insert(all.end(), part.begin(), part.end());
+        return all;
+    };
+    struct Case {
+        const char* what;
+        Fault fault;
+        Bytes expected;
+    };
+    const Case cases[] = {
+        {"local echo", Fault::echo(), join({request, expected_read})},
+        {"glitch", Fault::glitch(0x5A), join({{0x5A}, expected_read})},
+        {"stray byte", Fault::stray(0x33), join({expected_read, {0x33}})},
+        {"short reply", Fault::short_reply(), with_crc({16, 3, 2, 0, 16})},
+        {"duplicate", Fault::duplicate(), join({expected_read, expected_read})},
+        {"aimed at another register", Fault::duplicate(-1).at(0x0018), expected_read},
+        {"aimed at this register", Fault::glitch(0x00, 1).at(0x0008), join({{0x00}, expected_read})},
+    };
+    start();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        simulator->clear_faults();
+        simulator->inject(c.fault);
+        line->send(request);
+        EXPECT_EQ(line->receive(1000ms, [](const Bytes&) { return false; }, 100ms).bytes, c.expected);
+    }
+}
+
+TEST_F(Faults, StrayByteAfterTheReplyComesLater)
+{
+    start();
+    simulator->inject(Fault::stray(0x33, 60ms));
+    line->send(read_request(16, 0x0007, 2));
+    const auto received = line->receive(1000ms, [](const Bytes& b) { return b.size() > expected_read.size(); }, 500ms);
+    EXPECT_EQ(received.bytes.back(), 0x33);
+    ASSERT_GE(received.arrivals.size(), 2u);
+    EXPECT_GE(received.arrivals.back() - received.arrivals.front(), 50ms);
+}
+
+// A late reply: the busy slave hears nothing meanwhile (unless it queues what came).
+TEST_F(Faults, LateReplyFromASlaveThatHearsNothingWhileBusy)
+{
+    start();
+    simulator->inject(Fault::late(150ms));
+    const auto sent = std::chrono::steady_clock::now();
+    line->send(read_request(16, 0x0007, 2));
+    std::this_thread::sleep_for(50ms);
+    line->send(write_request(16, 0x0010, 7)); // unheard
+    const auto late = line->receive(1000ms, [](const Bytes& b) { return modbus_reply_complete(b); });
+    EXPECT_EQ(late.bytes, expected_read);
+    EXPECT_GE(late.arrivals.front() - sent, 150ms);
+    EXPECT_TRUE(line->silent_for(200ms));
+    EXPECT_NE(simulator->register_value(0x0010), 7);
+
+    simulator->inject(Fault::late(150ms, true));
+    line->send(read_request(16, 0x0007, 2));
+    std::this_thread::sleep_for(50ms);
+    line->send(write_request(16, 0x0010, 7)); // queued, answered after the late reply
+    EXPECT_EQ(line->receive(1000ms, [](const Bytes& b) { return modbus_reply_complete(b); }).bytes, expected_read);
+    EXPECT_EQ(line->receive(1000ms, [](const Bytes& b) { return modbus_reply_complete(b); }).bytes,
+              write_request(16, 0x0010, 7));
+    EXPECT_EQ(simulator->register_value(0x0010), 7);
+}
+
 TEST(FaultSpec, Parses)
 {
     const auto parse = [](const char* text) {
@@ -123,13 +193,29 @@ TEST(FaultSpec, Parses)
     EXPECT_EQ(parse("garbage").length, 64u);
     EXPECT_EQ(parse("garbage:10@5").length, 10u);
     EXPECT_EQ(parse("bad-crc").kind, FaultKind::bad_crc);
+    EXPECT_EQ(parse("echo@2").kind, FaultKind::echo);
+    EXPECT_EQ(parse("glitch").byte, 0xFF);
+    EXPECT_EQ(parse("glitch:0x10").byte, 0x10);
+    const auto stray = parse("stray:5:20");
+    EXPECT_EQ(stray.byte, 5);
+    EXPECT_EQ(stray.delay, std::chrono::milliseconds(20));
+    EXPECT_EQ(parse("short").kind, FaultKind::short_reply);
+    const auto late = parse("late:300:1@2#0x18");
+    EXPECT_EQ(late.kind, FaultKind::late);
+    EXPECT_EQ(late.delay, std::chrono::milliseconds(300));
+    EXPECT_TRUE(late.queue);
+    EXPECT_EQ(late.times, 2);
+    EXPECT_EQ(late.target, std::optional<std::uint16_t>(0x18));
+    EXPECT_FALSE(parse("late:300").queue);
+    EXPECT_FALSE(parse("duplicate").target);
 }
 
 TEST(FaultSpec, Refuses)
 {
     for (const char* text : {"", "silence", "no-reply:1", "delay", "delay:x", "delay:5@0", "delay:5@", "split:3",
                              "exception:9", "exception:9:0", "exception:0x10000:1", "wrong-address:256",
-                             "garbage:1:2"}) {
+                             "garbage:1:2", "glitch:256", "stray:1:2:3", "late", "duplicate:1", "echo#",
+                             "short#0x10000", "bad-crc#x"}) {
         std::string error;
         EXPECT_FALSE(parse_fault(text, error)) << text;
         EXPECT_FALSE(error.empty()) << text;

@@ -32,6 +32,8 @@ std::vector<std::string_view> split(std::string_view text, char separator)
     }
 }
 
+std::optional<Fault> parse_fault_kind(std::string_view text, std::string& error);
+
 Fault with_times(Fault fault, int times)
 {
     fault.times = times;
@@ -91,12 +93,70 @@ Fault Fault::garbage(std::size_t length, int times)
     return with_times(fault, times);
 }
 
+Fault Fault::echo(int times)
+{
+    Fault fault;
+    fault.kind = FaultKind::echo;
+    return with_times(fault, times);
+}
+
+Fault Fault::glitch(std::uint8_t byte, int times)
+{
+    Fault fault;
+    fault.kind = FaultKind::glitch;
+    fault.byte = byte;
+    return with_times(fault, times);
+}
+
+Fault Fault::stray(std::uint8_t byte, std::chrono::milliseconds after, int times)
+{
+    Fault fault;
+    fault.kind = FaultKind::stray;
+    fault.byte = byte;
+    fault.delay = after;
+    return with_times(fault, times);
+}
+
+Fault Fault::short_reply(int times)
+{
+    Fault fault;
+    fault.kind = FaultKind::short_reply;
+    return with_times(fault, times);
+}
+
+Fault Fault::late(std::chrono::milliseconds delay, bool queue, int times)
+{
+    Fault fault;
+    fault.kind = FaultKind::late;
+    fault.delay = delay;
+    fault.queue = queue;
+    return with_times(fault, times);
+}
+
+Fault Fault::duplicate(int times)
+{
+    Fault fault;
+    fault.kind = FaultKind::duplicate;
+    return with_times(fault, times);
+}
+
+Fault Fault::at(std::uint16_t number) const
+{
+    Fault fault = *this;
+    fault.target = number;
+    return fault;
+}
+
 ReplyShape FaultPlan::take(std::uint16_t first, std::uint16_t count, std::uint8_t own_address)
 {
     ReplyShape shape;
     for (auto& fault : faults_) {
-        if (fault.kind == FaultKind::exception &&
-            (fault.register_number < first || fault.register_number >= first + std::max<unsigned>(count, 1)))
+        const auto touches = [&](std::uint16_t number) {
+            return number >= first && number < first + std::max<unsigned>(count, 1);
+        };
+        if (fault.kind == FaultKind::exception && !touches(fault.register_number))
+            continue;
+        if (fault.target && !touches(*fault.target))
             continue;
         switch (fault.kind) {
         case FaultKind::no_reply:
@@ -121,6 +181,26 @@ ReplyShape FaultPlan::take(std::uint16_t first, std::uint16_t count, std::uint8_
         case FaultKind::garbage:
             shape.garbage = std::max<std::size_t>(fault.length, 1);
             break;
+        case FaultKind::echo:
+            shape.echo = true;
+            break;
+        case FaultKind::glitch:
+            shape.glitch = fault.byte;
+            break;
+        case FaultKind::stray:
+            shape.stray = fault.byte;
+            shape.stray_after = fault.delay;
+            break;
+        case FaultKind::short_reply:
+            shape.short_reply = true;
+            break;
+        case FaultKind::late:
+            shape.late += fault.delay;
+            shape.busy_deaf = shape.busy_deaf || !fault.queue;
+            break;
+        case FaultKind::duplicate:
+            shape.duplicate = true;
+            break;
         }
         if (fault.times > 0)
             --fault.times;
@@ -130,6 +210,26 @@ ReplyShape FaultPlan::take(std::uint16_t first, std::uint16_t count, std::uint8_
 }
 
 std::optional<Fault> parse_fault(std::string_view text, std::string& error)
+{
+    std::optional<std::uint16_t> target;
+    if (const auto at = text.find('#'); at != std::string_view::npos) {
+        const auto number = parse_number(text.substr(at + 1));
+        if (!number || *number > 0xFFFF) {
+            error = "bad register in fault '" + std::string(text) + "'";
+            return std::nullopt;
+        }
+        target = static_cast<std::uint16_t>(*number);
+        text = text.substr(0, at);
+    }
+    auto fault = parse_fault_kind(text, error);
+    if (fault && target)
+        fault->target = target;
+    return fault;
+}
+
+namespace {
+
+std::optional<Fault> parse_fault_kind(std::string_view text, std::string& error)
 {
     int times = -1;
     if (const auto at = text.find('@'); at != std::string_view::npos) {
@@ -194,9 +294,43 @@ std::optional<Fault> parse_fault(std::string_view text, std::string& error)
             return std::nullopt;
         return Fault::garbage(std::clamp<std::size_t>(args.empty() ? 64 : args[0], 1, 4096), times);
     }
+    const auto byte_argument = [&](std::size_t index) -> std::optional<std::uint8_t> {
+        if (args.size() <= index)
+            return std::uint8_t{0xFF};
+        if (args[index] > 255) {
+            error = "byte out of range in fault '" + std::string(text) + "'";
+            return std::nullopt;
+        }
+        return static_cast<std::uint8_t>(args[index]);
+    };
+    if (kind == "echo")
+        return expect(0, 0) ? std::optional(Fault::echo(times)) : std::nullopt;
+    if (kind == "glitch") {
+        if (!expect(0, 1))
+            return std::nullopt;
+        const auto byte = byte_argument(0);
+        return byte ? std::optional(Fault::glitch(*byte, times)) : std::nullopt;
+    }
+    if (kind == "stray") {
+        if (!expect(0, 2))
+            return std::nullopt;
+        const auto byte = byte_argument(0);
+        return byte ? std::optional(Fault::stray(*byte, ms(args.size() > 1 ? args[1] : 0), times)) : std::nullopt;
+    }
+    if (kind == "short")
+        return expect(0, 0) ? std::optional(Fault::short_reply(times)) : std::nullopt;
+    if (kind == "late") {
+        if (!expect(1, 2))
+            return std::nullopt;
+        return Fault::late(ms(args[0]), args.size() > 1 && args[1] != 0, times);
+    }
+    if (kind == "duplicate")
+        return expect(0, 0) ? std::optional(Fault::duplicate(times)) : std::nullopt;
     error = "unknown fault '" + std::string(kind) + "'";
     return std::nullopt;
 }
+
+} // namespace
 
 std::vector<std::uint8_t> garbage_bytes(std::size_t length, std::uint32_t seed)
 {

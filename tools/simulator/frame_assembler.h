@@ -47,6 +47,8 @@ public:
     // When take() will next have something to say without more bytes arriving.
     std::optional<Clock::time_point> deadline() const;
     bool empty() const { return bytes_.empty(); }
+    // Forgets what has arrived: a busy slave that heard none of it.
+    void clear() { drop(); }
 
 private:
     std::chrono::nanoseconds silence() const;

@@ -48,6 +48,29 @@ timespec to_timespec(std::chrono::nanoseconds span)
     return timespec{static_cast<time_t>(seconds.count()), static_cast<long>((span - seconds).count())};
 }
 
+// What the line makes of a reply under the faults of its shape.
+void shape_modbus_reply(std::vector<std::uint8_t>& bytes, const ReplyShape& shape,
+                        const std::vector<std::uint8_t>& request)
+{
+    if (shape.short_reply && bytes.size() >= 7 && (bytes[1] == 3 || bytes[1] == 4) && bytes[2] >= 2) {
+        bytes.resize(bytes.size() - 4); // the CRC and the last register
+        bytes[2] = static_cast<std::uint8_t>(bytes[2] - 2);
+        append_modbus_crc(bytes);
+    }
+    if (shape.bad_crc)
+        bytes.back() ^= 0xA5;
+    if (shape.duplicate) {
+        const auto once = bytes;
+        bytes.insert(bytes.end(), once.begin(), once.end());
+    }
+    if (shape.glitch)
+        bytes.insert(bytes.begin(), *shape.glitch);
+    if (shape.echo)
+        bytes.insert(bytes.begin(), request.begin(), request.end());
+    if (shape.stray && shape.stray_after.count() == 0)
+        bytes.push_back(*shape.stray);
+}
+
 } // namespace
 
 struct InstrumentSimulator::Outgoing {
@@ -203,15 +226,42 @@ SimulatorStats InstrumentSimulator::stats() const
 
 bool InstrumentSimulator::wait_until(Clock::time_point when)
 {
+    bool line_open = listening_ != nullptr;
     while (true) {
         const auto now = Clock::now();
         if (now >= when)
             return true;
-        pollfd wake{wake_fd_, POLLIN, 0};
+        pollfd fds[2] = {{wake_fd_, POLLIN, 0}, {line_open ? endpoint_->fd() : -1, POLLIN, 0}};
         const auto timeout = to_timespec(when - now);
-        if (ppoll(&wake, 1, &timeout, nullptr) > 0 && (wake.revents & POLLIN))
+        if (ppoll(fds, 2, &timeout, nullptr) <= 0)
+            continue;
+        if (fds[0].revents & POLLIN)
             return false;
+        if (fds[1].revents & POLLIN)
+            take_arrivals();
+        else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL))
+            line_open = false; // a vanished master: only the clock is left to wait for
     }
+}
+
+void InstrumentSimulator::take_arrivals()
+{
+    std::uint8_t buffer[read_chunk];
+    while (true) {
+        const auto count = ::read(endpoint_->fd(), buffer, sizeof buffer);
+        if (count <= 0)
+            return;
+        if (listening_)
+            listening_->receive(std::span(buffer, static_cast<std::size_t>(count)), Clock::now());
+    }
+}
+
+void InstrumentSimulator::discard_input(FrameAssembler& assembler)
+{
+    std::uint8_t buffer[read_chunk];
+    while (::read(endpoint_->fd(), buffer, sizeof buffer) > 0) {
+    }
+    assembler.clear();
 }
 
 bool InstrumentSimulator::write_all(const std::uint8_t* bytes, std::size_t count)
@@ -317,8 +367,7 @@ InstrumentSimulator::Outgoing InstrumentSimulator::answer_modbus(const std::vect
         out.bytes = std::move(answer.reply);
         out.after = answer.after;
     }
-    if (out.shape.bad_crc)
-        out.bytes.back() ^= 0xA5;
+    shape_modbus_reply(out.bytes, out.shape, frame);
     return out;
 }
 
@@ -364,10 +413,24 @@ bool InstrumentSimulator::handle(FrameAssembler& assembler, std::vector<std::uin
     if (!out.shape.silent && !out.bytes.empty()) {
         const auto turnaround = options_.pace ? std::chrono::duration_cast<Clock::duration>(options_.turnaround)
                                               : Clock::duration::zero();
-        const auto start = (options_.pace ? complete : Clock::now()) + turnaround + out.shape.delay;
+        const auto start =
+            (options_.pace ? complete : Clock::now()) + turnaround + out.shape.delay + out.shape.late;
+        if (out.shape.late.count() > 0 && out.shape.busy_deaf) {
+            // Busy all this time, the slave heard nothing of what came meanwhile.
+            if (!wait_until(start))
+                return false;
+            discard_input(assembler);
+        }
         if (!send(out.bytes, out.shape, start, assembler.character_time()))
             return false;
         ++replies_;
+        if (out.shape.stray && out.shape.stray_after.count() > 0) {
+            if (!wait_until(Clock::now() + out.shape.stray_after))
+                return false;
+            const std::uint8_t stray = *out.shape.stray;
+            if (!write_all(&stray, 1))
+                return false;
+        }
     }
     if (out.after != AfterReply::nothing) {
         ++commands_;
@@ -397,6 +460,12 @@ void InstrumentSimulator::run()
         pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
     }
     FrameAssembler assembler(options_.pace ? Pacing::line : Pacing::fast, character_time(network()));
+    struct Listening {
+        FrameAssembler*& at;
+        ~Listening() { at = nullptr; }
+    } listening{listening_};
+    if (options_.pace)
+        listening_ = &assembler;
     std::uint8_t buffer[read_chunk];
     while (true) {
         pollfd fds[2] = {{wake_fd_, POLLIN, 0}, {endpoint_->fd(), POLLIN, 0}};

@@ -45,8 +45,9 @@ struct SimulatorOptions {
     // initialisation still restores the description's).
     std::optional<int> address;
     std::optional<int> baud;
-    // Behave like a slave on a real line at its baud rate (see FrameAssembler); otherwise answer
-    // as fast as possible.
+    // Behave like a slave on a real line at its baud rate (see FrameAssembler): bytes are stamped
+    // when they arrive, also while a reply is going out, and a reply starts `turnaround` after the
+    // end of the request's silence. Otherwise answer as fast as possible.
     bool pace = false;
     std::chrono::microseconds turnaround{2000}; // paced: from the end of the silence to the reply
     bool live_values = true; // false: the measured pressure stays constant
@@ -107,7 +108,11 @@ private:
     bool send(const std::vector<std::uint8_t>& bytes, const ReplyShape& shape, Clock::time_point start,
               std::chrono::nanoseconds character);
     bool write_all(const std::uint8_t* bytes, std::size_t count);
+    // Paced, bytes that arrive meanwhile are handed to the frame assembler with their arrival time.
     bool wait_until(Clock::time_point when);
+    void take_arrivals();
+    // Drops what has arrived and not been cut into a frame yet.
+    void discard_input(FrameAssembler& assembler);
     void refresh_live();
 
     SimulatorOptions options_;
@@ -122,6 +127,7 @@ private:
     std::unique_ptr<Instrument> instrument_;
     FaultPlan faults_;
     std::uint32_t garbage_seed_ = 0;
+    FrameAssembler* listening_ = nullptr; // paced: the serving thread's assembler
 
     std::atomic<std::uint64_t> frames_{0};
     std::atomic<std::uint64_t> requests_{0};

@@ -28,9 +28,12 @@ constexpr std::string_view usage = R"(usage: zr740-sim [options]
   --pace               pace the line like a real slave at its baud rate
   --turnaround MS      paced: reply MS milliseconds after the end of a request (default 2)
   --steady             keep the measured pressure constant
-  --fault FAULT        inject a fault, repeatable; FAULT is KIND[:ARGS][@N] (N requests, else all):
+  --fault FAULT        inject a fault, repeatable; FAULT is KIND[:ARGS][@N][#REG] (N requests, else
+                       all; only requests touching register REG, else any):
                          no-reply | delay:MS | bad-crc | wrong-address[:ADDR] |
-                         exception:REG:CODE | split:BYTES:GAP_MS | garbage[:BYTES]
+                         exception:REG:CODE | split:BYTES:GAP_MS | garbage[:BYTES] |
+                         echo | glitch[:BYTE] | stray[:BYTE[:MS]] | short |
+                         late:MS[:QUEUE] | duplicate
   -h, --help           this text
 Prints "PTY <path>" (or "DEVICE <path>"), then serves until SIGINT, SIGTERM or SIGHUP.
 )";
