@@ -59,10 +59,11 @@ public:
     // gone away (hung-up tty) reads as a silent line: 2 after the reply time-out, never a busy loop.
     TransferResult transfer(std::span<const std::uint8_t> request, std::uint8_t* reply, int& reply_count,
                             ReplyEnd end = ReplyEnd::modbus);
-    // Cuts a running transfer short (from another thread). Every transfer starts by clearing the
-    // signal, so an abort that comes before a transfer begins does not reach it.
+    // Cuts a running transfer short (from another thread), and every later one until reset_abort():
+    // they return transfer_aborted without sending. Whoever aborts resets once the threads it
+    // stopped have let go of the line.
     void abort();
-    // Whether abort() was called since the last transfer began or the last reset_abort().
+    // Whether abort() was called since the last reset_abort().
     bool abort_signalled() const;
     void reset_abort();
 

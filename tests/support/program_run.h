@@ -27,7 +27,7 @@ public:
         std::vector<std::string> environment{"XDG_CONFIG_HOME=" + folder + "/config", "LANG=C.UTF-8"};
         if (const char* path = ::getenv("PATH"))
             environment.push_back(std::string("PATH=") + path);
-        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"})
+        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS", "ZR740_TRACE"})
             if (const char* value = ::getenv(name))
                 environment.push_back(std::string(name) + "=" + value);
         std::vector<char*> envp;
