@@ -23,8 +23,16 @@ TEST(CommandLine, OptionsAndFiles)
         {{"-read/close", "line3.zr740"}, read | close | any, "line3.zr740"},
         {{"-READ/CLOSE", "Line3.ZR740"}, read | close | any, "Line3.ZR740"},
         {{"/read/close"}, read | close | any, ""},
-        // An absolute path is a file unless its first name is an option.
+        // An absolute path is a file unless every name in it is an option with its value.
         {{"/home/user/line3.zr740"}, 0, "/home/user/line3.zr740"},
+        {{"-read/close", "/x/line3.zr740"}, read | close | any, "/x/line3.zr740"},
+        {{"-read/close", "/test/line3.zr740"}, read | close | any, "/test/line3.zr740"},
+        {{"-read", "/read/line3.zr740"}, read | any, "/read/line3.zr740"},
+        {{"-read", "/x"}, read | any, "/x"},                   // "x" takes a value
+        {{"-read", "/close:1/a.zr740"}, read | any, "/close:1/a.zr740"}, // "close" takes none
+        {{"/x:10/y:5/close"}, close | any, ""},
+        {{"/read/port:/dev/ttyUSB0", "a.zr740"}, read | port_settings | any, "a.zr740"},
+        {{"/read/html:/var/www/p.html"}, read | any, ""},
         {{"/write", "/home/user/a.zr740", "/tmp/b.zr740"}, write | any, "/tmp/b.zr740"},
         {{"/ext"}, any, ""},
         // Unknown options only say that options were given; an empty token ends the argument.
