@@ -283,6 +283,34 @@ TEST_F(BatchEngineTest, QuittingDuringAJobEndsItPromptly)
     EXPECT_FALSE(engine().running());
 }
 
+TEST_F(BatchEngineTest, StoppingTheThreadsWithAScannerOnAndADeadLineTakesOneTransaction)
+{
+    // Each transaction on this dead line would take two reply time-outs of 3 s.
+    document.link().sio().reply_timeout = 3000;
+    simulator->inject(Fault::no_reply(-1));
+    ASSERT_NE(document.scanners(), nullptr);
+    Parameter* scanner = nullptr;
+    document.scanners()->for_each_parameter([&](Parameter& p) { scanner = scanner ? scanner : &p; });
+    ASSERT_NE(scanner, nullptr);
+    ASSERT_EQ(document.start_scanners(), 0);
+    ASSERT_TRUE(document.scanners_thread().set_period(*scanner, 100));
+    document.scanners_thread().switch_on(*scanner);
+
+    auto job = std::async(std::launch::async, [&] { return engine().read(document.root()); });
+    while (shell.line_count() < 1)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // The job is on the line now and the scanner waits for the port it holds.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto start = std::chrono::steady_clock::now();
+    document.stop_threads();
+    const auto took = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(job.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_LT(took, std::chrono::seconds(3)) << "longer than one reply time-out";
+    EXPECT_FALSE(document.scanners_thread().running());
+    EXPECT_FALSE(engine().running());
+    EXPECT_FALSE(document.link().sio().abort_signalled());
+}
+
 TEST_F(BatchEngineTest, VanishedInstrumentEndsTheJobWithStatuses)
 {
     auto& network = *document.network_branch();
