@@ -66,7 +66,7 @@ int CHLB5App::run(const std::vector<std::string>& arguments)
     prepare(info);
     // Started before anything else, so that a stop that comes during start-up is seen at once.
     shutdown_watcher_ = std::thread([this] { shutdown_watcher(); });
-    if (start_up(info)) {
+    if (start_up()) {
         if (!html_path_.empty()) {
             export_page();
         } else {
@@ -106,7 +106,7 @@ void CHLB5App::prepare(const CmyCommandLineInfo& info)
     }
 }
 
-bool CHLB5App::start_up(const CmyCommandLineInfo&)
+bool CHLB5App::start_up()
 {
     const std::uint32_t options = command_line_.options;
     const bool page_only = !html_path_.empty();
@@ -161,7 +161,8 @@ bool CHLB5App::start_up(const CmyCommandLineInfo&)
         // Nothing goes to an instrument that is not known to be a ZR740, and nothing read from one
         // is saved as its configuration.
         report_port_failure();
-        if ((context_.run.exit_status & ~exit_bits::partial) == 0)
+        // Silence sets no bit on the way; a port that would not open or a foreign instrument has.
+        if (context_.run.exit_status == 0)
             context_.run.exit_status |= exit_bits::no_reply;
         if (!(context_.run.exit_status & exit_bits::port_unavailable) && !(command_line_.modes & mode_flags::test))
             shell_.message(std::string(texts::instrument_not_identified), std::string(texts::app_title), Icon::stop,

@@ -37,7 +37,7 @@ public:
 private:
     // The error log and the exit semaphore, before anything can stop the run.
     void prepare(const CmyCommandLineInfo& info);
-    bool start_up(const CmyCommandLineInfo& info);
+    bool start_up();
     // The start-up link check of an unattended run; true when a ZR740 answered.
     bool check_link();
     void report_port_failure();
