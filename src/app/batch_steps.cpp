@@ -184,16 +184,16 @@ int BatchEngine::write_step(Parameter& parameter, int mode)
     const std::uint64_t before = responses();
     const int result = link_.read_registers(parameter, true);
     const bool no_reply = note_exchange(result, parameter, before);
+    // Any reply, a refusal too, shows the instrument is there and breaks a run of failures.
+    if (!no_reply)
+        job_.consecutive_failures = 0;
     if (result != 0) {
         error_log(parameter);
     } else if (BaseDevice::CBaseDevice* device = document_.device()) {
         if (was_changed && device->is_network_parameter(parameter.name))
             link_.needs_apply = true;
-        job_.consecutive_failures = 0;
         if (was_changed && device->is_reread_parameter(parameter.name))
             link_.needs_reread = true;
-    } else {
-        job_.consecutive_failures = 0;
     }
     progress(label + " = " + value + std::string(texts::new_value));
 

@@ -36,10 +36,10 @@ constexpr const char* marker_written = "7.250";
 // What the named file holds after the run.
 enum class Target {
     unchecked,
-    absent,  // not there at all
-    read,    // a configuration with the instrument's values
-    kept,    // the earlier file, untouched, and nothing beside it
-    beside,  // the earlier file untouched, the partial result beside it
+    absent, // not there at all
+    read,   // a configuration with the instrument's values
+    kept,   // the earlier file, untouched, and nothing beside it
+    beside, // the earlier file untouched, the partial result beside it
 };
 
 // What happens while the run is under way, once its output shows `when`.
@@ -61,12 +61,14 @@ struct Case {
 };
 
 class ExitCodes : public ::testing::Test {
-protected:
+  protected:
     std::string fill(std::string text, const std::string& port) const
     {
-        const std::pair<std::string, std::string> fields[] = {
-            {"{port}", port}, {"{file}", target()}, {"{source}", source()}, {"{dir}", dir.path().string()},
-            {"{log}", log()}};
+        const std::pair<std::string, std::string> fields[] = {{"{port}", port},
+                                                              {"{file}", target()},
+                                                              {"{source}", source()},
+                                                              {"{dir}", dir.path().string()},
+                                                              {"{log}", log()}};
         for (const auto& [name, value] : fields)
             for (auto at = text.find(name); at != std::string::npos; at = text.find(name))
                 text.replace(at, name.size(), value);
@@ -92,9 +94,9 @@ protected:
         document.root()->for_each_parameter([&](Parameter& p) {
             const auto number = static_cast<std::uint16_t>(std::stoi(p.name, nullptr, 16));
             const auto value = simulator.value(number);
-            p.value_text = number == marker                                                    ? "7.25"
+            p.value_text = number == marker                                              ? "7.25"
                            : number < 7 || number == 0x0040 || !value || !p.exchangeable ? "Нет данных"
-                                                                                          : *value;
+                                                                                         : *value;
         });
         ASSERT_TRUE(save_configuration(document, source()));
     }
@@ -212,8 +214,14 @@ protected:
     testing::TempDir dir;
 };
 
-void foreign(sim::InstrumentSimulator& s) { s.set_register(0x0000, 0x5858); }
-void dead(sim::InstrumentSimulator& s) { s.inject(Fault::no_reply(-1)); }
+void foreign(sim::InstrumentSimulator& s)
+{
+    s.set_register(0x0000, 0x5858);
+}
+void dead(sim::InstrumentSimulator& s)
+{
+    s.inject(Fault::no_reply(-1));
+}
 
 TEST_F(ExitCodes, ComeFromTheirRealCauses)
 {
@@ -338,7 +346,9 @@ TEST_F(ExitCodes, ThePageDocumentsTheDescriptionOfTheNamedFile)
     EXPECT_EQ(text.rfind("<html>", 0), 0u);
     EXPECT_NE(text.find("0x0018"), std::string::npos);
     // Windows-1251: "ЗР740" is C7 D0 37 34 30.
-    EXPECT_NE(text.find("\xC7\xD0" "740</title>"), std::string::npos);
+    EXPECT_NE(text.find("\xC7\xD0"
+                        "740</title>"),
+              std::string::npos);
 
     sim::SimulatorOptions options;
     options.description_path = bin + "/zr740.dat";
@@ -347,7 +357,9 @@ TEST_F(ExitCodes, ThePageDocumentsTheDescriptionOfTheNamedFile)
     write_source(simulator, 1);
     testing::ProgramRun old(bin + "/zr740", {"/html:" + page, source()}, dir.path().string());
     ASSERT_EQ(old.wait(), 0) << old.err();
-    EXPECT_NE(contents(page).find("\xC7\xD0" "740(old)</title>"), std::string::npos);
+    EXPECT_NE(contents(page).find("\xC7\xD0"
+                                  "740(old)</title>"),
+              std::string::npos);
 }
 
 } // namespace
