@@ -2,6 +2,7 @@
 // platform's path-friendly rules.
 
 #include "app/app_context.h"
+#include "app/chlb5_app.h"
 #include "app/command_line.h"
 
 #include <gtest/gtest.h>
@@ -94,6 +95,18 @@ TEST(CommandLine, ModesLogAndExitEvent)
     EXPECT_EQ(info.settings.placement, placement_flags::x | placement_flags::y | placement_flags::width |
                                            placement_flags::height);
     EXPECT_EQ(info.settings.y, 32);
+}
+
+TEST(CommandLine, APartialReadGoesBesideTheNamedFile)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"line3.zr740", "line3.partial.zr740"},
+        {"/srv/line/Line3.ZR740", "/srv/line/Line3.partial.ZR740"},
+        {"/srv/line/line3", "/srv/line/line3.partial.zr740"},
+        {"/srv/v1.zr740/line3.cfg", "/srv/v1.zr740/line3.cfg.partial.zr740"},
+    };
+    for (const auto& [named, partial] : cases)
+        EXPECT_EQ(partial_file_name(named), partial) << named;
 }
 
 } // namespace
