@@ -35,7 +35,8 @@ echo "Simulator on $(readlink "$port")"
 demo="$root/build/demo.zr740"
 # Keep the user's own link settings out of the demonstration.
 status=0
-XDG_CONFIG_HOME="$workdir/config" "$bin/zr740" -read/close/port:"$port" "$demo" || status=$?
+# The job's progress lines go to a log beside the file; messages still reach the terminal.
+XDG_CONFIG_HOME="$workdir/config" "$bin/zr740" -read/close/port:"$port" "$demo" >"${demo%.zr740}.log" || status=$?
 # Where a read partly failed, the named file keeps what it had and the result lies beside it.
 result="$demo"
 [ "$status" -eq 207 ] && result="${demo%.zr740}.partial.zr740"
@@ -49,6 +50,7 @@ if [ -s "$result" ]; then
     END { printf "instrument:  %s\nparameters:  %d, read %d, failed %d\nfile:        %s\n",
                  instrument, total, total - unread, failed, file }'
   echo "whole file:  $bin/zr740-dump $result"
+  echo "job log:     ${demo%.zr740}.log"
 fi
 echo "exit code:   $status"
 exit "$status"
