@@ -1,7 +1,7 @@
 // An unattended read of the shipped description from the simulator without pacing, as a calling
-// program sees it: process start to exit of `zr740 -read/close`. Reported: the wall time, the part
-// that is not the transactions (wall − the progress window's 2 s linger − the same reads done bare),
-// and the peak memory of the process. Goals: under 150 ms besides the transactions, under 30 MB.
+// program sees it: process start to exit of `zr740 -read/close` with no display. Reported: the wall
+// time (goal: under 150 ms), the same reads done bare in this process for comparison, and the peak
+// memory of the process (goal: under 30 MB).
 
 #include "app/app_context.h"
 #include "app/chlb5_doc.h"
@@ -25,7 +25,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr double linger_seconds = 2.0;
 
 double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -67,6 +66,7 @@ int main()
     const std::string config = "XDG_CONFIG_HOME=" + (folder / "config").string();
     const std::string port = "-read/close/port:" + simulator.port_path();
     double best_wall = 1e9;
+    double worst_wall = 0;
     long peak_kb = 0;
     for (int run = 0; run < 5; ++run) {
         const auto start = Clock::now();
@@ -90,14 +90,14 @@ int main()
             return 1;
         }
         best_wall = std::min(best_wall, wall);
+        worst_wall = std::max(worst_wall, wall);
         peak_kb = std::max(peak_kb, usage.ru_maxrss);
     }
     fs::remove_all(folder);
 
-    std::printf("wall (best of 5)          %8.1f ms\n", best_wall * 1e3);
+    std::printf("wall (best of 5)          %8.1f ms   (goal < 150 ms)\n", best_wall * 1e3);
+    std::printf("wall (worst of 5)         %8.1f ms\n", worst_wall * 1e3);
     std::printf("transactions done bare    %8.1f ms\n", bare * 1e3);
-    std::printf("progress window linger    %8.1f ms\n", linger_seconds * 1e3);
-    std::printf("everything else           %8.1f ms   (goal < 150 ms)\n", (best_wall - linger_seconds - bare) * 1e3);
     std::printf("peak memory of zr740      %8.1f MB   (goal < 30 MB)\n", peak_kb / 1024.0);
     return 0;
 }

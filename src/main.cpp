@@ -22,15 +22,19 @@
 namespace {
 
 constexpr const char* help_text = R"(usage: zr740 [OPTIONS] [FILE.zr740]
+       zr740 --register | --help | --version
 
 Runs unattended when any option is given. An option argument begins with "-", or with "/" when
-its first name is an option ("/home/user/line3.zr740" names a file); one argument may carry several
-options joined by "/", e.g.  -read/close/port:/dev/ttyUSB0  . Names and values are not case
-sensitive, except the values of "port" and "elog", which run to the end of the argument.
+every name in it is an option with its value ("/home/user/line3.zr740" and "/x/line3.zr740" name
+files); one argument may carry several options joined by "/", e.g.  -read/close/port:/dev/ttyUSB0 .
+Names and values are not case sensitive, except the values of "port", "elog" and "html", which run
+to the end of the argument.
 
-  read              read every parameter from the instrument and save them into FILE
+  read              read every parameter from the instrument and save them into FILE (required);
+                    when some parameters fail, FILE keeps what it had and the result is saved
+                    beside it as FILE's name with ".partial" before ".zr740" (code 207)
   write             write every parameter of FILE into the instrument
-  close             close when the job has ended
+  close             close when the job has ended (a run without a window always does)
   aply              also put the port settings into the instrument's network parameters and
                     send its apply command when they were written
   port:N|PATH       serial port: a number N means COMn (/dev/ttyS(N-1)), else a device path
@@ -39,18 +43,30 @@ sensitive, except the values of "port" and "elog", which run to the end of the a
                     length); a "prty" with another value drops the settings given before it
   rs485:auto|off|on converter: "off" automatic, "auto"/"on" semi-automatic (RTS controlled)
   autoread:on|off   automatic reading of parameters not yet read
-  silent            do not open the port before a job needs it
-  elog:PATH         error log: one line per failed parameter (created empty at start)
+  silent            keep the port closed except for the start-up link check and the job
+  elog:PATH         error log: one line per failed parameter, and "Port - reason" when the port
+                    does not open (created empty at start)
   exitevent:NAME    create the POSIX named semaphore "/name" (lower case); posting it ends the
-                    run with code 205, as SIGTERM and SIGINT do
-  test              stop right after the link check
+                    run with code 205, as SIGTERM, SIGINT and SIGHUP do (SIGPIPE is ignored)
+  test              stop right after the link check; the code tells what it found
+  html:PATH         write the parameter list page (HTML, Windows-1251) of the description to PATH
+                    and end: of FILE's description when a FILE is named, else of the current
+                    transmitter's; the instrument is not asked
   calibrate, x:N, y:N, w:N, h:N, autowrite:on|off
                     accepted for the window version of the program
 
-Exit codes: 0 success; 200 FILE missing or empty (or not a configuration) for "write";
-201 the port cannot be opened; 202 no reply (nothing could be exchanged, or five failed writes in
-a row); 203 protocol error; 204 the instrument reported an error; 205 stopped (exit event, SIGTERM,
-SIGINT); 206 the instrument is not a ZR740. With several causes the lowest code wins.
+  --register        write the machine-wide installation record (run once, when installing)
+
+Before any job the instrument is identified; a run that does not find a ZR740 there sends it
+nothing and ends with the code of what failed. A stop ends the job within one transaction.
+
+Exit codes: 0 success; 200 FILE missing, empty or not a configuration for "write", no FILE for
+"read", FILE (or the html page) cannot be written, or FILE not a configuration for "html";
+201 the port cannot be opened; 202 no reply (nothing could be exchanged, the instrument did not
+answer the link check, or five transactions in a row got no reply); 203 protocol error; 204 the
+instrument reported an error; 205 stopped (exit event, SIGTERM, SIGINT, SIGHUP), whatever the job
+left; 206 the instrument is not a ZR740; 207 the job ran to its end but some parameters could not
+be exchanged (see the error log). With several causes the lowest code wins.
 )";
 
 bool has_display()
@@ -64,6 +80,10 @@ bool has_display()
 
 int main(int argc, char** argv)
 {
+    // First of all: a stop that comes while the program starts stays pending for the shutdown
+    // watcher instead of killing the process half-way, or being lost.
+    zr740::ExitSignals::block_signals();
+
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     for (const auto& argument : arguments) {
         if (argument == "--help") {
@@ -76,6 +96,13 @@ int main(int argc, char** argv)
             std::cout << zr740::copyright_text() << '\n' << zr740::licence_text() << '\n';
             return 0;
         }
+        if (argument == "--register") {
+            zr740::SettingsStore settings(zr740::platform_paths_from_environment());
+            if (zr740::CommonParams::record_installation(settings, zr740::program_version_text()))
+                return 0;
+            std::cerr << "zr740: cannot write the installation record " << settings.machine_file().string() << '\n';
+            return 1;
+        }
     }
 
     if (!(zr740::CmyCommandLineInfo(arguments).settings.options & zr740::option_flags::any)) {
@@ -85,17 +112,12 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    // Only the shutdown watcher takes SIGTERM and SIGINT; every thread started from here inherits this.
-    zr740::ExitSignals::block_signals();
-
     zr740::AppContext context;
     const auto description = zr740::find_data_file("zr740.dat");
     context.program_folder = description ? description->parent_path().string() : zr740::program_folder().string();
     zr740::ConsoleShell shell(std::cout, std::cerr);
+    // Link settings are written once, when the run ends, and only when they changed.
     zr740::SettingsStore settings(zr740::platform_paths_from_environment());
-    // The program's service parameters; making them registers this program in the machine's records.
-    zr740::CommonParams common(zr740::program_version_text(), zr740::copyright_text(), zr740::os_name(), settings);
-    settings.write_machine_text("devices", "ZR740", zr740::machine_key_path);
 
     zr740::CHLB5App app(context, shell, settings, zr740::list_serial_ports());
     return app.run(arguments);

@@ -32,6 +32,10 @@ struct AppContext {
     // Program modes (check marks of the main menu).
     std::atomic<bool> auto_read{false};
     std::atomic<bool> immediate_write{false};
+    // Set, never cleared, when the run was told to end from outside (the exit event, a signal):
+    // no job starts after it, a running job ends at its next transaction, and the run ends with
+    // "stopped" whatever the job left in the exit status word.
+    std::atomic<bool> stop_requested{false};
 
     bool unattended() const { return (options & option_flags::any) != 0; }
 };

@@ -42,22 +42,33 @@ bool BatchEngine::start()
     return true;
 }
 
-void BatchEngine::stop()
+void BatchEngine::request_stop()
 {
     if (!worker_.joinable())
         return;
     // The stop event ends a running job after its current transaction; aborting the line makes
-    // that transaction end at once.
+    // that transaction end at once, and every later one until the line is reset.
     signal_stop();
     link_.sio().abort();
     job_.events.set(job_events::quit);
+}
+
+void BatchEngine::stop()
+{
+    if (!worker_.joinable())
+        return;
+    request_stop();
     worker_.join();
     link_.sio().reset_abort();
     job_.events.reset(job_events::quit);
     job_.events.reset(job_events::stop);
 }
 
-bool BatchEngine::stop_requested() const { return job_.events.is_set(job_events::stop); }
+bool BatchEngine::stop_requested() const
+{
+    // A stop from outside the run holds for every job, also one that starts after it came.
+    return job_.events.is_set(job_events::stop) || context_.stop_requested;
+}
 
 void BatchEngine::signal_stop() { job_.events.set(job_events::stop); }
 
@@ -79,6 +90,8 @@ bool BatchEngine::run_job(std::string_view caption, int total, std::size_t event
     job_.single_parameter = single;
     job_.processed = 0;
     job_.total = total;
+    exchanges_ = 0;
+    exchange_failures_ = 0;
     window_shown_ = true;
     const int shown = shell_.run_progress(
         std::string(caption), total,
@@ -297,9 +310,12 @@ void BatchEngine::perform(std::size_t event)
 
 void BatchEngine::end_of_job(bool with_init)
 {
+    // Before the INIT below, which is no part of the job.
+    last_exchanges_ = {exchanges_.load(), exchange_failures_.load()};
     progress("");
     progress(std::string(texts::job_done));
-    for (auto waited = std::chrono::milliseconds{0}; waited < window_linger; waited += closing_step)
+    const auto linger = shell_.has_main_window() ? window_linger : std::chrono::milliseconds{0};
+    for (auto waited = std::chrono::milliseconds{0}; waited < linger; waited += closing_step)
         if (job_.events.wait(job_events::stop, closing_step))
             break;
     if (window_shown_.exchange(false))

@@ -5,6 +5,7 @@
 // thread walks the branch and performs one transaction per parameter under the port lock.
 
 #include <atomic>
+#include <cstdint>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -32,6 +33,12 @@ using JobResult = std::pair<int, int>;
 // program, `initial_values` those with an initial value.
 enum class CountMode { all, write_all, changed, initial_values };
 
+// The transactions of one job and how many of them failed.
+struct ExchangeCount {
+    int made = 0;
+    int failed = 0;
+};
+
 class BatchEngine {
 public:
     // Step results besides the transaction codes.
@@ -53,6 +60,10 @@ public:
     bool start();
     // Stops a running job and ends the exchange thread.
     void stop();
+    // The first half of stop(), for stopping several threads at once: tells a running job to stop,
+    // cuts its transaction short and asks the thread to end, without waiting. The line stays
+    // aborted until stop() has joined the thread.
+    void request_stop();
     bool running() const { return worker_.joinable(); }
 
     // Job entries of the window thread: each shows the progress window until the job has ended.
@@ -86,9 +97,16 @@ public:
 
     // Parameters handled and failed by the job that ended last (read on its end).
     JobResult last_result() const { return last_result_; }
+    // The transactions the job that ended last made with the instrument, and those that failed;
+    // parameters skipped without a transaction (not exchanged, "Нет данных") are not counted.
+    ExchangeCount last_exchanges() const { return last_exchanges_; }
+    // One line of the error log: the name (":index" when indexed), " - " and the reason. Nothing
+    // without an error log or a reason.
+    static void append_to_error_log(const std::string& path, const std::string& name, const std::string& reason);
     // Called at the end of every job of an unattended run (save after read, job done).
     std::function<void()> on_unattended_job_end;
-    // How long the progress window stays up after a job unless stopped (tests shorten it).
+    // How long the progress window stays up after a job unless stopped (tests shorten it). Only a
+    // shell with a main window lingers: without one nobody is there to read it.
     std::chrono::milliseconds window_linger{2000};
 
 private:
@@ -106,6 +124,9 @@ private:
     void error_log(const Parameter& parameter) const;
     void note_difference(Parameter& configuration, const Parameter& instrument);
     void too_many_timeouts();
+    // After a transaction: counts it, and whether it failed for want of a valid reply.
+    bool note_exchange(int result, const Parameter& parameter, std::uint64_t responses_before);
+    std::uint64_t responses() const;
 
     AppContext& context_;
     CHLB5Doc& document_;
@@ -114,6 +135,9 @@ private:
     Shell& shell_;
     std::thread worker_;
     JobResult last_result_{0, 0}; // written by the worker before the job ends
+    std::atomic<int> exchanges_{0};
+    std::atomic<int> exchange_failures_{0};
+    ExchangeCount last_exchanges_; // written by the worker before the job ends
 
     // Whether a job is between its start on the window thread and its end on the worker.
     std::mutex idle_mutex_;

@@ -91,12 +91,39 @@ void BatchEngine::progress(const std::string& text)
         shell_.progress_count(job_.processed, job_.total);
 }
 
+void BatchEngine::append_to_error_log(const std::string& path, const std::string& name, const std::string& reason)
+{
+    if (path.empty() || reason.empty())
+        return;
+    std::ofstream log(path, std::ios::app);
+    log << name << " - " << reason << '\n';
+}
+
 void BatchEngine::error_log(const Parameter& parameter) const
 {
-    if (context_.error_log_path.empty() || parameter.status_text.empty())
-        return;
-    std::ofstream log(context_.error_log_path, std::ios::app);
-    log << indexed_name(parameter) << " - " << parameter.status_text << '\n';
+    append_to_error_log(context_.error_log_path, indexed_name(parameter), parameter.status_text);
+}
+
+std::uint64_t BatchEngine::responses() const { return link_.trace().counters().responses; }
+
+bool BatchEngine::note_exchange(int result, const Parameter& parameter, std::uint64_t responses_before)
+{
+    // A parameter the description leaves out of the exchange ("!") is still read, but an
+    // instrument need not have it: its failure is logged, not held against the job.
+    if (parameter.exchangeable) {
+        ++exchanges_;
+        if (result != 0)
+            ++exchange_failures_;
+    }
+    // A value the value type cannot write never went out: the parameter failed, the line did not.
+    if (result == 0 || result == DeviceIO::value_refused)
+        return false;
+    // A closed port and a silent line fail outright. A Modbus read or write that the instrument
+    // did not answer usably ends as "Не могу раскодировать ответ", the same text as a reply it
+    // refused with an exception; the line's counter of gathered replies tells the two apart, so
+    // that an instrument that is there but refuses some registers does not stop the job.
+    return result < 0 || equals_no_case(parameter.status_text, texts::timeout_status) ||
+           responses() == responses_before;
 }
 
 void BatchEngine::too_many_timeouts()
@@ -108,6 +135,9 @@ void BatchEngine::too_many_timeouts()
     text += texts::exchange_suspended;
     job_.consecutive_failures = 0;
     signal_stop();
+    // The job was cut short because the instrument stopped answering; whatever else is known
+    // about the run stays.
+    context_.run.exit_status |= exit_bits::no_reply;
     shell_.message(text, std::string(texts::app_title), Icon::stop, Owner::main_window);
 }
 
@@ -117,13 +147,12 @@ int BatchEngine::read_step(Parameter& parameter, bool count_timeouts)
     if (parameter.linear_index < 0)
         return not_exchanged;
     const std::string label = std::string(texts::label_read) + indexed_name(parameter);
+    const std::uint64_t before = responses();
     const int result = link_.read_registers(parameter, false);
-    bool timeout = false;
-    if (result != 0) {
+    const bool no_reply = note_exchange(result, parameter, before);
+    if (result != 0)
         error_log(parameter);
-        timeout = equals_no_case(parameter.status_text, texts::timeout_status);
-    }
-    if (!timeout) {
+    if (!no_reply) {
         job_.consecutive_failures = 0;
         document_.modified = true;
         if (equals_no_case(parameter.name, "Log"))
@@ -155,27 +184,28 @@ int BatchEngine::write_step(Parameter& parameter, int mode)
     }
     // A good write clears the changed flag, so whether it was a change is taken beforehand.
     const bool was_changed = parameter.value_changed != 0;
+    const std::uint64_t before = responses();
     const int result = link_.read_registers(parameter, true);
+    const bool no_reply = note_exchange(result, parameter, before);
+    // Any reply, a refusal too, shows the instrument is there and breaks a run of failures.
+    if (!no_reply)
+        job_.consecutive_failures = 0;
     if (result != 0) {
         error_log(parameter);
     } else if (BaseDevice::CBaseDevice* device = document_.device()) {
         if (was_changed && device->is_network_parameter(parameter.name))
             link_.needs_apply = true;
-        job_.consecutive_failures = 0;
         if (was_changed && device->is_reread_parameter(parameter.name))
             link_.needs_reread = true;
-    } else {
-        job_.consecutive_failures = 0;
     }
     progress(label + " = " + value + std::string(texts::new_value));
 
-    if (result < 0 || parameter.status_text == texts::timeout_status) {
-        if (++job_.consecutive_failures > failure_limit) {
-            progress(std::string(texts::five_failed_writes));
-            job_.consecutive_failures = 0;
-            signal_stop();
-            context_.run.exit_status = exit_bits::no_reply;
-        }
+    if (no_reply && ++job_.consecutive_failures > failure_limit) {
+        progress(std::string(texts::five_failed_writes));
+        job_.consecutive_failures = 0;
+        signal_stop();
+        // Added to what the run knows already: a port that would not open stays the first cause.
+        context_.run.exit_status |= exit_bits::no_reply;
     }
     return result;
 }
@@ -215,7 +245,9 @@ int BatchEngine::compare_step(Parameter& parameter)
     std::string label = std::string(texts::label_compare) + parameter.name + "=" + parameter.value_text;
     if (parameter.indexed)
         label += ":" + std::to_string(parameter.linear_index);
+    const std::uint64_t before = responses();
     const int result = link_.read_registers(instrument, false);
+    note_exchange(result, instrument, before);
     progress(label + "<>" + instrument.value_text);
     if (instrument.value_text != parameter.value_text || instrument.factory_owned != parameter.factory_owned ||
         instrument.editable != parameter.editable)
@@ -328,7 +360,11 @@ int BatchEngine::init_command(std::string& status)
     Parameter init("INIT");
     init.type_text = "void";
     init.value_text.clear();
+    // The INIT follows a job and is no parameter of it: the count the progress window showed
+    // stays as the job left it.
+    const int processed = job_.processed;
     const int result = write_step(init, mode_all);
+    job_.processed = processed;
     status = init.status_text;
     return result;
 }

@@ -5,12 +5,17 @@
 #include "app/chlb5_doc.h"
 #include "app/configuration_file.h"
 #include "app/console_shell.h"
+#include "app/engine_texts.h"
 #include "app/exit_code.h"
+#include "app/html_export.h"
 #include "device/device_texts.h"
 #include "model/model_texts.h"
 #include "model/text.h"
+#include "link/transaction_texts.h"
+#include "platform/safe_file.h"
 #include "platform/shell.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -21,6 +26,8 @@ namespace {
 
 constexpr std::size_t job_done = 0;
 constexpr std::size_t shutdown = 1;
+// The queue's own command: save a read whose parameters partly failed beside the named file.
+constexpr int save_partial_read = command_ids::save_after_read + 1;
 // No description variant is known until the instrument or a file tells.
 constexpr std::uint8_t variant_unknown = 0xFF;
 
@@ -56,22 +63,32 @@ CHLB5App::~CHLB5App()
 int CHLB5App::run(const std::vector<std::string>& arguments)
 {
     const CmyCommandLineInfo info(arguments);
-    if (start_up(info)) {
-        post_creation();
-        serve();
+    prepare(info);
+    // Started before anything else, so that a stop that comes during start-up is seen at once.
+    shutdown_watcher_ = std::thread([this] { shutdown_watcher(); });
+    if (start_up()) {
+        if (!html_path_.empty()) {
+            export_page();
+        } else {
+            post_creation();
+            serve();
+        }
     }
     shut_down();
+    // A run told to end from outside ends as stopped, whatever its job left behind.
+    if (context_.stop_requested)
+        context_.run.exit_status = exit_bits::stopped;
     return exit_code(context_.run.exit_status);
 }
 
-bool CHLB5App::start_up(const CmyCommandLineInfo& info)
+void CHLB5App::prepare(const CmyCommandLineInfo& info)
 {
     command_line_ = info.settings;
     file_name_ = info.file_name;
-    const std::uint32_t options = command_line_.options;
-    context_.options = options;
+    html_path_ = info.html_path;
+    context_.options = command_line_.options;
     context_.run.silent = (command_line_.modes & mode_flags::silent) != 0;
-    context_.run.started_with_options = (options & option_flags::any) != 0;
+    context_.run.started_with_options = (command_line_.options & option_flags::any) != 0;
 
     if (!info.error_log_path.empty()) {
         std::ofstream log(info.error_log_path, std::ios::trunc);
@@ -87,26 +104,71 @@ bool CHLB5App::start_up(const CmyCommandLineInfo& info)
             shell_.message(fill_placeholders(texts::cannot_create_exit_event, {info.exit_event_name, error}),
                            std::string(texts::app_title), Icon::warning, Owner::none);
     }
+}
+
+bool CHLB5App::start_up()
+{
+    const std::uint32_t options = command_line_.options;
+    const bool page_only = !html_path_.empty();
+
+    // A read that has nowhere to go is refused before the instrument is asked anything.
+    if ((options & option_flags::read) && file_name_.empty() && !page_only) {
+        shell_.message(std::string(texts::read_needs_file), std::string(texts::app_title), Icon::stop, Owner::none);
+        context_.run.exit_status |= exit_bits::file_missing;
+        return false;
+    }
 
     // What the run starts with: "read" always starts afresh, the file being the target of the save.
     bool open_file = false;
-    if (!(options & option_flags::read) && !file_name_.empty()) {
+    if ((!(options & option_flags::read) || page_only) && !file_name_.empty()) {
         std::error_code error;
         const auto size = std::filesystem::file_size(file_name_, error);
         if (!error && size > 0) {
             open_file = true;
-        } else if (options & option_flags::write) {
-            context_.run.exit_status = exit_bits::file_missing;
+        } else if ((options & option_flags::write) || page_only) {
+            context_.run.exit_status |= exit_bits::file_missing;
             return false;
         }
     }
 
-    document_ = std::make_unique<CHLB5Doc>(context_, shell_, settings_, serial_ports_);
+    {
+        auto document = std::make_unique<CHLB5Doc>(context_, shell_, settings_, serial_ports_);
+        std::lock_guard lock(document_mutex_);
+        document_ = std::move(document);
+    }
     CHLB5Doc& document = *document_;
     document.engine().on_unattended_job_end = [this] { on_job_end(); };
+
+    if (page_only) {
+        // The page documents the description, not an instrument: no link is needed. Without a
+        // file it is the current transmitter's description.
+        if (open_file) {
+            if (open_configuration(document, file_name_))
+                return true;
+            context_.run.exit_status |= exit_bits::file_missing;
+            return false;
+        }
+        context_.run.description_variant = 0;
+        return document.on_new_document();
+    }
+
     if (options & option_flags::any)
         apply_port_settings(false);
-    document.link().check_link();
+    identified_ = check_link();
+    if (context_.stop_requested)
+        return false;
+    if (!identified_) {
+        // Nothing goes to an instrument that is not known to be a ZR740, and nothing read from one
+        // is saved as its configuration.
+        report_port_failure();
+        // Silence sets no bit on the way; a port that would not open or a foreign instrument has.
+        if (context_.run.exit_status == 0)
+            context_.run.exit_status |= exit_bits::no_reply;
+        if (!(context_.run.exit_status & exit_bits::port_unavailable) && !(command_line_.modes & mode_flags::test))
+            shell_.message(std::string(texts::instrument_not_identified), std::string(texts::app_title), Icon::stop,
+                           Owner::none);
+        return false;
+    }
     if (command_line_.modes & mode_flags::test)
         return false;
 
@@ -125,6 +187,37 @@ bool CHLB5App::start_up(const CmyCommandLineInfo& info)
     if (!context_.run.silent && !document.link().sio().is_open())
         document.link().open_port(true);
     return true;
+}
+
+bool CHLB5App::check_link()
+{
+    Device& link = document_->link();
+    // "silent" keeps the port closed until a job needs it, but an unattended job never goes to an
+    // instrument that has not been identified, so the check opens it all the same.
+    const bool silent = context_.run.silent;
+    context_.run.silent = false;
+    const bool found = link.check_link();
+    context_.run.silent = silent;
+    if (silent) {
+        std::lock_guard lock(link.port_lock());
+        link.sio().close();
+    }
+    return found;
+}
+
+void CHLB5App::report_port_failure()
+{
+    if (!(context_.run.exit_status & exit_bits::port_unavailable))
+        return;
+    // Unattended runs show no message boxes about the port, but a script's log is where a person
+    // looks: the reason goes to the error stream and into the error log.
+    const Sio& sio = document_->link().sio();
+    const std::string reason = sio.open_error().empty() ? std::string(texts::port_open_failed) : sio.open_error();
+    shell_.message(fill_placeholders(texts::cannot_open_port, {sio.port_name}) + "\n" + reason,
+                   std::string(texts::serial_driver_error), Icon::stop, Owner::none);
+    std::string one_line = reason;
+    std::replace(one_line.begin(), one_line.end(), '\n', ' ');
+    BatchEngine::append_to_error_log(context_.error_log_path, "Port", one_line);
 }
 
 void CHLB5App::apply_port_settings(bool into_instrument_element)
@@ -191,21 +284,24 @@ void CHLB5App::post_creation()
         }
         job_watcher_ = std::thread([this] { job_watcher(); });
     }
-    shutdown_watcher_ = std::thread([this] { shutdown_watcher(); });
 }
 
 void CHLB5App::serve()
 {
     CHLB5Doc& document = *document_;
     while (true) {
-        switch (queue_.take()) {
-        case command_ids::close_window:
+        const int command = queue_.take();
+        if (command == command_ids::close_window)
             return;
+        // After a stop from outside, nothing more goes to the instrument.
+        const bool stopped = context_.stop_requested;
+        switch (command) {
         case command_ids::read_all:
-            run_tree_job(false);
-            break;
         case command_ids::write_all:
-            run_tree_job(true);
+            if (stopped)
+                job_not_started();
+            else
+                run_tree_job(command == command_ids::write_all);
             break;
         case command_ids::calibrate:
             // Corrections are entered in the calibration window; an unattended run has none.
@@ -215,11 +311,14 @@ void CHLB5App::serve()
             break;
         case command_ids::apply_request:
         case command_ids::apply_parameters:
-            document.on_apply_command();
+            if (!stopped)
+                document.on_apply_command();
             break;
         case command_ids::save_after_read:
-            if (!file_name_.empty())
-                save_configuration(document, file_name_);
+            save_read(true);
+            break;
+        case save_partial_read:
+            save_read(false);
             break;
         default:
             break;
@@ -256,46 +355,128 @@ void CHLB5App::job_not_started()
 void CHLB5App::on_job_end()
 {
     // Runs on the exchange thread at the end of an unattended job.
-    const auto [handled, failed] = document_->engine().last_result();
-    if (handled > 0 && failed == handled)
-        context_.run.exit_status |= exit_bits::no_reply;
-    // A read that was stopped holds only part of the instrument's values; the file named for the
-    // result keeps what it had.
-    if ((context_.options & option_flags::read) && !(context_.run.exit_status & exit_bits::stopped))
-        queue_.post(command_ids::save_after_read);
+    const ExchangeCount exchanges = document_->engine().last_exchanges();
+    const bool stopped = context_.stop_requested || (context_.run.exit_status & exit_bits::stopped);
+    const bool nothing = exchanges.made > 0 && exchanges.failed == exchanges.made;
+    if (!stopped) {
+        if (nothing)
+            context_.run.exit_status |= exit_bits::no_reply;
+        else if (exchanges.failed > 0)
+            context_.run.exit_status |= exit_bits::partial;
+    }
+    // A stopped read holds only part of the instrument's values and is not saved; one whose
+    // parameters partly failed is saved beside the named file; one that read nothing is not saved.
+    if ((context_.options & option_flags::read) && !stopped) {
+        if (exchanges.failed == 0)
+            queue_.post(command_ids::save_after_read);
+        else if (!nothing)
+            queue_.post(save_partial_read);
+        else
+            shell_.message(fill_placeholders(texts::nothing_read, {file_name_}), std::string(texts::app_title),
+                           Icon::warning, Owner::none);
+    }
     events_.set(job_done);
+}
+
+void CHLB5App::save_read(bool complete)
+{
+    if (file_name_.empty())
+        return;
+    CHLB5Doc& document = *document_;
+    std::string target = file_name_;
+    if (!complete) {
+        // The named file keeps what it had (perhaps a complete earlier read); the partial result
+        // goes beside it under a name that says so.
+        target = partial_file_name(file_name_);
+        const ExchangeCount exchanges = document.engine().last_exchanges();
+        shell_.message(fill_placeholders(texts::partial_read_saved, {std::to_string(exchanges.failed),
+                                                                     std::to_string(exchanges.made), file_name_, target}),
+                       std::string(texts::app_title), Icon::warning, Owner::none);
+    }
+    if (!save_configuration(document, target))
+        context_.run.exit_status |= exit_bits::file_missing;
+}
+
+void CHLB5App::export_page()
+{
+    CHLB5Doc& document = *document_;
+    const DescBranch* root = document.root();
+    if (!root) {
+        shell_.message(std::string(texts::tree_undefined), std::string(texts::app_title), Icon::stop, Owner::none);
+        context_.run.exit_status |= exit_bits::file_missing;
+        return;
+    }
+    const std::string_view caption =
+        context_.run.description_variant == 1 ? texts::variant_old : texts::variant_current;
+    std::string reason;
+    if (!write_file_atomically(html_path_, parameter_list_page(*root, caption), {}, &reason)) {
+        shell_.message(fill_placeholders(texts::cannot_write_page, {html_path_, reason}), std::string(texts::app_title),
+                       Icon::stop, Owner::none);
+        context_.run.exit_status |= exit_bits::file_missing;
+    }
 }
 
 void CHLB5App::job_watcher()
 {
     const auto event = events_.wait_any(job_done, shutdown + 1);
-    if (event == job_done && (command_line_.options & (option_flags::close | option_flags::calibrate)))
+    // Without a main window nobody could close the run later: it ends after its job, as with "close".
+    const bool close = (command_line_.options & (option_flags::close | option_flags::calibrate)) != 0 ||
+                       !shell_.has_main_window();
+    if (event == job_done && close)
         queue_.post(command_ids::close_window);
 }
 
 void CHLB5App::shutdown_watcher()
 {
     const auto cause = exit_signals_.wait();
-    if (cause != ExitSignals::Cause::shutdown) {
-        context_.run.exit_status = exit_bits::stopped;
+    const bool from_outside = cause != ExitSignals::Cause::shutdown;
+    if (from_outside) {
+        context_.stop_requested = true;
         queue_.post(command_ids::close_window);
     }
-    if (document_)
-        document_->link().job.events.set(job_events::stop);
+    std::lock_guard lock(document_mutex_);
+    if (!document_)
+        return;
+    document_->link().job.events.set(job_events::stop);
+    // The transaction on the line ends at once, and so does every later one until the threads
+    // have been stopped.
+    if (from_outside)
+        document_->link().sio().abort();
 }
 
 void CHLB5App::shut_down()
 {
-    // Closing the document tells the instrument that the session is over.
-    if (document_)
+    if (document_) {
+        // Closing the document tells the instrument that the session is over; an instrument that
+        // was never identified is told nothing.
+        if (!identified_) {
+            std::lock_guard port(document_->link().port_lock());
+            document_->link().sio().close();
+        }
         document_->close();
+    }
     events_.set(shutdown);
     exit_signals_.shutdown();
     if (shutdown_watcher_.joinable())
         shutdown_watcher_.join();
     if (job_watcher_.joinable())
         job_watcher_.join();
+    std::lock_guard lock(document_mutex_);
     document_.reset();
+}
+
+std::string partial_file_name(const std::string& path)
+{
+    constexpr std::string_view extension = ".zr740";
+    constexpr std::string_view marker = ".partial";
+    const std::filesystem::path file(path);
+    std::string name = file.filename().string();
+    if (name.size() > extension.size() && equals_no_case(std::string_view(name).substr(name.size() - extension.size()),
+                                                          extension))
+        name.insert(name.size() - extension.size(), marker);
+    else
+        name += std::string(marker) + std::string(extension);
+    return (file.parent_path() / name).string();
 }
 
 } // namespace zr740

@@ -10,6 +10,7 @@
 #include "platform/exit_signals.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,17 +30,25 @@ public:
     CHLB5App& operator=(const CHLB5App&) = delete;
 
     // Runs an unattended session for the arguments (without the program name) and returns the
-    // process exit code. SIGTERM and SIGINT must already be blocked (ExitSignals::block_signals).
+    // process exit code. The exit signals must already be blocked (ExitSignals::block_signals), so
+    // that one sent at any moment from process start on reaches the shutdown watcher.
     int run(const std::vector<std::string>& arguments);
 
 private:
-    bool start_up(const CmyCommandLineInfo& info);
+    // The error log and the exit semaphore, before anything can stop the run.
+    void prepare(const CmyCommandLineInfo& info);
+    bool start_up();
+    // The start-up link check of an unattended run; true when a ZR740 answered.
+    bool check_link();
+    void report_port_failure();
     void apply_port_settings(bool into_instrument_element);
     void post_creation();
     void serve();
     void run_tree_job(bool write);
     void job_not_started();
     void on_job_end();
+    void save_read(bool complete);
+    void export_page();
     void job_watcher();
     void shutdown_watcher();
     void shut_down();
@@ -50,6 +59,12 @@ private:
     std::vector<std::string> serial_ports_;
     CommandLineSettings command_line_;
     std::string file_name_;
+    std::string html_path_;
+    // Whether the start-up link check found a ZR740: nothing, not even the closing INIT, goes to
+    // an instrument it did not.
+    bool identified_ = false;
+    // Guards document_ against the shutdown watcher, which reaches the link to stop it.
+    std::mutex document_mutex_;
     std::unique_ptr<CHLB5Doc> document_;
     CommandQueue queue_;
     ExitSignals exit_signals_;
@@ -58,5 +73,9 @@ private:
     std::thread job_watcher_;
     std::thread shutdown_watcher_;
 };
+
+// Where a read whose parameters partly failed is saved: "line3.zr740" gives "line3.partial.zr740"
+// in the same folder; a name without the extension gets ".partial.zr740" appended.
+std::string partial_file_name(const std::string& path);
 
 } // namespace zr740

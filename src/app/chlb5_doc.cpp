@@ -71,8 +71,12 @@ void CHLB5Doc::initialise_all_parameters() { engine_.write_initial_values(root_.
 
 void CHLB5Doc::stop_threads()
 {
-    // A poll on the line ends at once; then the scanner thread, then the exchange thread.
+    // Every thread is told first and only then waited for: a scanner poll waits for the port that
+    // a job holds, and the job ends only once it has been told. The aborted line ends the
+    // transaction on it at once and holds until both threads are gone.
     link_.sio().abort();
+    scan_.request_stop();
+    engine_.request_stop();
     scan_.stop();
     engine_.stop();
     link_.sio().reset_abort();

@@ -10,13 +10,56 @@ namespace zr740 {
 namespace {
 
 // "ext" is accepted and ignored.
-constexpr std::array<std::string_view, 24> option_names{
+constexpr std::array<std::string_view, 25> option_names{
     "write", "read",     "port",      "bps",    "prty",  "0x0007",    "len",  "sbit",      "alen", "rs485", "aply", "x",
     "y",     "w",        "h",         "autoread", "autowrite", "silent", "close", "calibrate", "elog", "exitevent", "test",
-    "ext"};
+    "ext",   "html"};
+
+// The options that stand alone; every other one carries a value after ":".
+constexpr std::array<std::string_view, 8> flag_options{"write", "read", "aply", "silent", "close", "calibrate", "test",
+                                                       "ext"};
 
 // The values of these options are paths: they keep their letter case and may contain "/".
-bool takes_rest(std::string_view name) { return name == "port" || name == "elog"; }
+bool takes_rest(std::string_view name) { return name == "port" || name == "elog" || name == "html"; }
+
+bool is_flag_option(std::string_view name)
+{
+    for (std::string_view flag : flag_options)
+        if (flag == name)
+            return true;
+    return false;
+}
+
+// Whether an argument that begins with "/" is options rather than an absolute path: every name in
+// it must be a known option, with a value exactly when the option takes one. "/read/port:/dev/x"
+// is options; "/x/line3.zr740" and "/test/line3.zr740" are paths.
+bool slash_argument_is_options(const std::string& argument)
+{
+    const std::string lowered = fold_case(argument.substr(1));
+    std::size_t start = 0;
+    bool any = false;
+    while (start < lowered.size()) {
+        std::size_t end = lowered.find('/', start);
+        if (end == std::string::npos)
+            end = lowered.size();
+        const std::string_view token = std::string_view(lowered).substr(start, end - start);
+        if (token.empty())
+            break; // an empty token ends the options, as the parser does
+        const std::size_t colon = token.find(':');
+        const std::string_view name = token.substr(0, colon);
+        if (!is_option_name(name))
+            return false;
+        const bool has_value = colon != std::string_view::npos;
+        if (has_value == is_flag_option(name))
+            return false;
+        any = true;
+        // A path value runs to the end of the argument.
+        if (takes_rest(name))
+            return true;
+        start = end + 1;
+    }
+    return any;
+}
 
 std::string trim_quotes(std::string text)
 {
@@ -52,12 +95,8 @@ CmyCommandLineInfo::CmyCommandLineInfo(const std::vector<std::string>& arguments
 {
     for (const std::string& argument : arguments) {
         bool option = !argument.empty() && argument[0] == '-';
-        if (!argument.empty() && argument[0] == '/') {
-            // "/home/user/line3.zr740" is a file; "/read/port:..." is options.
-            const std::string lowered = fold_case(argument.substr(1));
-            const std::string first = lowered.substr(0, lowered.find_first_of("/:"));
-            option = is_option_name(first);
-        }
+        if (!argument.empty() && argument[0] == '/')
+            option = slash_argument_is_options(argument);
         if (option)
             parse_option(argument);
         else
@@ -175,6 +214,8 @@ void CmyCommandLineInfo::apply(const std::string& name, const std::string& value
         exit_event_name = trim_quotes(value);
     } else if (name == "test") {
         s.modes |= mode_flags::test;
+    } else if (name == "html") {
+        html_path = trim_quotes(rest_as_typed);
     }
     // "ext" and any other name only mark that an option was given.
 }

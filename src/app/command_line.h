@@ -46,8 +46,9 @@ struct CommandLineSettings {
     std::int32_t height = 0;
 };
 
-// Parses the arguments (without the program name). Options begin with "-", or with "/" when the
-// first name after it is a known option, so that an absolute path names the configuration file.
+// Parses the arguments (without the program name). Options begin with "-", or with "/" when every
+// name in the argument is a known option with its value, so that an absolute path names the
+// configuration file.
 class CmyCommandLineInfo {
 public:
     explicit CmyCommandLineInfo(const std::vector<std::string>& arguments);
@@ -59,13 +60,15 @@ public:
     std::string error_log_path;
     // "exitevent": the lower-cased name of the exit semaphore; empty when none was asked for.
     std::string exit_event_name;
+    // "html": where the parameter list page goes; the run writes it instead of a job and ends.
+    std::string html_path;
 
 private:
     void parse_option(const std::string& argument);
     void apply(const std::string& name, const std::string& value, const std::string& rest_as_typed);
 };
 
-// Whether the first token of an argument that begins with "/" is an option name.
+// Whether the name (lower case) is one of the options.
 bool is_option_name(std::string_view name);
 
 } // namespace zr740

@@ -71,15 +71,20 @@ int ScanThread::start_scanners(DescBranch* scanners)
     return 0;
 }
 
-void ScanThread::stop()
+void ScanThread::request_stop()
 {
-    std::lock_guard lifecycle(lifecycle_);
     {
         std::lock_guard lock(mutex_);
         stop_ = true;
         wake_up_ = true;
     }
     changed_.notify_all();
+}
+
+void ScanThread::stop()
+{
+    std::lock_guard lifecycle(lifecycle_);
+    request_stop();
     if (thread_.joinable())
         thread_.join();
 }

@@ -49,6 +49,10 @@ class ScanThread {
     // for the port lock gives up as soon as it gets the lock, so the caller must not hold it. A poll
     // already on the line runs to its end unless the line is aborted first (link.sio().abort()).
     void stop();
+    // The first half of stop(): tells the thread to end without waiting for it, so that the caller
+    // can tell every thread before it waits for any (the exchange thread may hold the port that a
+    // poll waits for).
+    void request_stop();
     bool running() const;
 
     // 1 when it is running already (nothing done), else arms its first poll one period from now: 0.

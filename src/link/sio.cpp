@@ -384,8 +384,10 @@ TransferResult Sio::transfer(std::span<const std::uint8_t> request, std::uint8_t
     if (fd_ < 0)
         return transfer_aborted;
     std::memset(reply, 0, max_read);
-    // A stop meant for an earlier transfer must not cut this one short.
-    reset_abort();
+    // An abort stays in force until reset_abort(): a stop that comes between two transfers (or
+    // between the retries of one transaction) ends the next one at once instead of being lost.
+    if (abort_signalled())
+        return transfer_aborted;
     if (activity_)
         *activity_ = 1;
 

@@ -82,10 +82,11 @@ public:
     void expect_late_reply() { settle_pending_ = true; }
     // Whether the line was last seen to return each request before the reply (local echo).
     bool line_echoes() const { return line_echoes_; }
-    // Cuts a running transfer short (from another thread). Every transfer starts by clearing the
-    // signal, so an abort that comes before a transfer begins does not reach it.
+    // Cuts a running transfer short (from another thread), and every later one until reset_abort():
+    // they return transfer_aborted without sending. Whoever aborts resets once the threads it
+    // stopped have let go of the line.
     void abort();
-    // Whether abort() was called since the last transfer began or the last reset_abort().
+    // Whether abort() was called since the last reset_abort().
     bool abort_signalled() const;
     void reset_abort();
 

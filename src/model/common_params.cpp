@@ -39,10 +39,16 @@ void CommonParams::rebuild_parameters()
         parameter->set_value_text(row.value);
         append(std::move(parameter));
     }
+}
 
-    // Without administrator rights these writes fail, which is expected and not worth a word.
-    settings_->write_machine_text("name", model_name, machine_key_path);
-    settings_->write_machine_text("version", version_text_, machine_key_path);
+bool CommonParams::record_installation(Settings& settings, std::string_view version_text)
+{
+    // All three are tried even when one fails, so that a partly writable record is as complete as
+    // it can be.
+    bool written = settings.write_machine_text("name", model_name, machine_key_path);
+    written = settings.write_machine_text("version", version_text, machine_key_path) && written;
+    written = settings.write_machine_text("devices", model_name, machine_key_path) && written;
+    return written;
 }
 
 } // namespace zr740

@@ -1,6 +1,6 @@
 #pragma once
 // The program's service parameters shown in the tree: its version, its legal notice and the
-// operating system. Making the element also records the installation in the machine-wide settings.
+// operating system, and the installation record of the configurator in the machine-wide settings.
 
 #include "model/invisible_element.h"
 #include "platform/settings_store.h"
@@ -20,9 +20,14 @@ public:
     CommonParams(std::string version_text, std::string copyright_text, std::string os_name, Settings& settings);
     CommonParams(const CommonParams&) = default;
 
-    // Creates the three parameters (named by one, two and three blanks) with their values, and
-    // writes "name" and "version" into the machine record; a failed write goes unnoticed.
+    // Creates the three parameters (named by one, two and three blanks) with their values.
     void rebuild_parameters() override;
+
+    // Writes "name", "version" and "devices" into the machine-wide record. Done once, when the
+    // program is installed, not at every start: an unattended line runs the program hundreds of
+    // times a day, and the record never changes between installations. False when a value could
+    // not be written (an ordinary user usually may not).
+    static bool record_installation(Settings& settings, std::string_view version_text);
 
     const std::string& version_text() const { return version_text_; }
 

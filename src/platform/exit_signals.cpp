@@ -19,6 +19,9 @@ sigset_t exit_signal_set()
     sigemptyset(&set);
     sigaddset(&set, SIGTERM);
     sigaddset(&set, SIGINT);
+    // A closed terminal or a session that ends is a stop like any other: the instrument still gets
+    // its INIT and the semaphore is removed.
+    sigaddset(&set, SIGHUP);
     return set;
 }
 
@@ -36,6 +39,9 @@ void ExitSignals::block_signals()
 {
     const sigset_t set = exit_signal_set();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    // A reader of the output that goes away (a pipe into "head", a closed log) must not end the
+    // run half-way through a write into the instrument; the write into the pipe just fails.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 bool ExitSignals::create_semaphore(const std::string& name, std::string& error)

@@ -1,6 +1,6 @@
 #pragma once
 // The ways another program ends an unattended run: a POSIX named semaphore it posts (the "exit
-// event"), and SIGTERM or SIGINT. One thread waits for any of them, or for the program's own
+// event"), and SIGTERM, SIGINT or SIGHUP. One thread waits for any of them, or for the program's own
 // shutdown.
 
 #include <atomic>
@@ -19,8 +19,9 @@ public:
     ExitSignals(const ExitSignals&) = delete;
     ExitSignals& operator=(const ExitSignals&) = delete;
 
-    // Blocks SIGTERM and SIGINT in the calling thread and every thread it starts afterwards, so
-    // that only wait() takes them. Call before any thread is started.
+    // Blocks SIGTERM, SIGINT and SIGHUP in the calling thread and every thread it starts afterwards,
+    // so that only wait() takes them, and ignores SIGPIPE. Call first thing in main, before any
+    // thread is started: a signal that comes before the waiting thread runs stays pending for it.
     static void block_signals();
     // Creates the semaphore "/name", not posted. False with the system's reason.
     bool create_semaphore(const std::string& name, std::string& error);

@@ -17,6 +17,8 @@ inline constexpr std::uint32_t protocol_error = 8;
 inline constexpr std::uint32_t instrument_error = 16;
 inline constexpr std::uint32_t stopped = 32;
 inline constexpr std::uint32_t not_recognised = 64;
+// The job ran to its end but some parameters could not be exchanged.
+inline constexpr std::uint32_t partial = 128;
 } // namespace exit_bits
 
 struct RunState {

@@ -37,6 +37,19 @@ std::filesystem::path home_folder(const EnvironmentLookup& lookup)
     return "/";
 }
 
+// Keys compare as the settings file compares them: without regard to ASCII case.
+bool same_key(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 PlatformPaths platform_paths_from(const EnvironmentLookup& lookup)
@@ -98,6 +111,8 @@ std::optional<int> parse_stored_int(std::string_view text)
 
 SettingsStore::SettingsStore(PlatformPaths paths) : paths_(std::move(paths)) {}
 
+SettingsStore::~SettingsStore() { flush(); }
+
 std::filesystem::path SettingsStore::user_file() const
 {
     return paths_.user_config_dir / vendor_folder / file_name;
@@ -110,7 +125,7 @@ std::filesystem::path SettingsStore::machine_file() const
 
 int SettingsStore::read_link_value(std::string_view name, int default_value)
 {
-    auto text = IniFile::load(user_file()).get(link_section, name);
+    auto text = read_link_text(name);
     if (!text)
         return default_value;
     return parse_stored_int(*text).value_or(default_value);
@@ -123,13 +138,36 @@ void SettingsStore::write_link_value(std::string_view name, int value)
 
 std::optional<std::string> SettingsStore::read_link_text(std::string_view name)
 {
+    for (const auto& [key, value] : pending_)
+        if (same_key(key, name))
+            return value;
     return IniFile::load(user_file()).get(link_section, name);
 }
 
 void SettingsStore::write_link_text(std::string_view name, std::string_view text)
 {
+    for (auto& [key, value] : pending_) {
+        if (same_key(key, name)) {
+            value = text;
+            return;
+        }
+    }
+    pending_.emplace_back(std::string(name), std::string(text));
+}
+
+void SettingsStore::flush()
+{
+    if (pending_.empty())
+        return;
     auto file = IniFile::load(user_file());
-    if (file.set(link_section, name, text))
+    bool changed = false;
+    for (const auto& [key, value] : pending_) {
+        if (file.get(link_section, key) == value)
+            continue;
+        changed = file.set(link_section, key, value) || changed;
+    }
+    pending_.clear();
+    if (changed)
         file.save(user_file());
 }
 

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace zr740 {
 
@@ -42,17 +44,25 @@ public:
 
 // Link settings in "<user config>/Korvel/ZR740.conf", section "[ZR740]"; the machine record in
 // "<system config>/Korvel/ZR740.conf", one section per key path, named by the key path itself.
-// Every call reads the file afresh and every write replaces it, so other parts of the program (and
-// other instances) that keep their own sections in the same file lose nothing.
+// Link values written are kept until flush() (or destruction) and then written in one go, and only
+// when one of them differs from the file: a run that changes nothing leaves the file alone. The
+// flush reads the file afresh, so other parts of the program (and other instances) that keep their
+// own sections in the same file lose nothing. Machine-record writes go to the file at once.
 class SettingsStore : public Settings {
 public:
     explicit SettingsStore(PlatformPaths paths);
+    // Flushes.
+    ~SettingsStore() override;
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
 
     int read_link_value(std::string_view name, int default_value) override;
     void write_link_value(std::string_view name, int value) override;
     std::optional<std::string> read_link_text(std::string_view name) override;
     void write_link_text(std::string_view name, std::string_view text) override;
     bool write_machine_text(std::string_view name, std::string_view text, std::string_view key_path) override;
+    // Writes the link values given since the last flush, when any differs from the file.
+    void flush();
 
     std::filesystem::path user_file() const;
     std::filesystem::path machine_file() const;
@@ -61,6 +71,8 @@ public:
 
 private:
     PlatformPaths paths_;
+    // Link values not yet written, in the order given.
+    std::vector<std::pair<std::string, std::string>> pending_;
 };
 
 // Decimal integer with optional sign and blanks around it, within the range of int; nullopt otherwise.

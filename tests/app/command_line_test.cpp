@@ -2,6 +2,7 @@
 // platform's path-friendly rules.
 
 #include "app/app_context.h"
+#include "app/chlb5_app.h"
 #include "app/command_line.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +24,16 @@ TEST(CommandLine, OptionsAndFiles)
         {{"-read/close", "line3.zr740"}, read | close | any, "line3.zr740"},
         {{"-READ/CLOSE", "Line3.ZR740"}, read | close | any, "Line3.ZR740"},
         {{"/read/close"}, read | close | any, ""},
-        // An absolute path is a file unless its first name is an option.
+        // An absolute path is a file unless every name in it is an option with its value.
         {{"/home/user/line3.zr740"}, 0, "/home/user/line3.zr740"},
+        {{"-read/close", "/x/line3.zr740"}, read | close | any, "/x/line3.zr740"},
+        {{"-read/close", "/test/line3.zr740"}, read | close | any, "/test/line3.zr740"},
+        {{"-read", "/read/line3.zr740"}, read | any, "/read/line3.zr740"},
+        {{"-read", "/x"}, read | any, "/x"},                   // "x" takes a value
+        {{"-read", "/close:1/a.zr740"}, read | any, "/close:1/a.zr740"}, // "close" takes none
+        {{"/x:10/y:5/close"}, close | any, ""},
+        {{"/read/port:/dev/ttyUSB0", "a.zr740"}, read | port_settings | any, "a.zr740"},
+        {{"/read/html:/var/www/p.html"}, read | any, ""},
         {{"/write", "/home/user/a.zr740", "/tmp/b.zr740"}, write | any, "/tmp/b.zr740"},
         {{"/ext"}, any, ""},
         // Unknown options only say that options were given; an empty token ends the argument.
@@ -86,6 +95,18 @@ TEST(CommandLine, ModesLogAndExitEvent)
     EXPECT_EQ(info.settings.placement, placement_flags::x | placement_flags::y | placement_flags::width |
                                            placement_flags::height);
     EXPECT_EQ(info.settings.y, 32);
+}
+
+TEST(CommandLine, APartialReadGoesBesideTheNamedFile)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"line3.zr740", "line3.partial.zr740"},
+        {"/srv/line/Line3.ZR740", "/srv/line/Line3.partial.ZR740"},
+        {"/srv/line/line3", "/srv/line/line3.partial.zr740"},
+        {"/srv/v1.zr740/line3.cfg", "/srv/v1.zr740/line3.cfg.partial.zr740"},
+    };
+    for (const auto& [named, partial] : cases)
+        EXPECT_EQ(partial_file_name(named), partial) << named;
 }
 
 } // namespace

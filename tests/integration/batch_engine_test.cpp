@@ -53,6 +53,7 @@ TEST_F(BatchEngineTest, ReadAllFillsTheTreeAndTheLimits)
     engine().wait_until_idle();
 
     ASSERT_EQ(shell.progress_captions, std::vector<std::string>{"Идет чтение параметров из прибора"});
+    // The read walks every parameter, those left out of writes too.
     EXPECT_EQ(shell.progress_totals[0], BatchEngine::count(*document.root(), CountMode::all));
     EXPECT_TRUE(has_line("Читаем ветвь 'Сетевые параметры'"));
     EXPECT_TRUE(has_line("  Чтение: 0x0007 = 5"));
@@ -65,7 +66,9 @@ TEST_F(BatchEngineTest, ReadAllFillsTheTreeAndTheLimits)
     EXPECT_EQ(at("0x002A").max, 10);
     EXPECT_EQ(context.run.exit_status.load(), 0u);
     ASSERT_FALSE(shell.counts.empty());
-    EXPECT_EQ(shell.counts.back().second, shell.progress_totals[0]);
+    EXPECT_EQ(shell.counts.back(), std::make_pair(shell.progress_totals[0], shell.progress_totals[0]));
+    for (const auto& [processed, total] : shell.counts)
+        EXPECT_LE(processed, total);
 }
 
 TEST_F(BatchEngineTest, WriteChangedWithNothingChangedWritesNothing)
@@ -224,27 +227,47 @@ TEST_F(BatchEngineTest, FiveFailedWritesStopTheJob)
     engine().wait_until_idle();
     EXPECT_TRUE(has_line("Прошло 5 безуспешных попыток записи!"));
     EXPECT_EQ(lines_starting("  Запись: "), 5);
-    EXPECT_EQ(context.run.exit_status.load(), exit_bits::no_reply);
+    // The rule adds its bit; the port that would not open stays the first cause (code 201).
+    EXPECT_EQ(context.run.exit_status.load(), exit_bits::port_unavailable | exit_bits::no_reply);
 }
 
-TEST_F(BatchEngineTest, UndecodedRepliesAreFailuresButNotTimeOuts)
+TEST_F(BatchEngineTest, FiveTransactionsWithoutAReplyStopTheJobButRefusalsDoNot)
 {
     testing::TempDir dir;
     context.error_log_path = (dir.path() / "errors.log").string();
-    simulator->inject(Fault::no_reply(1000));
     auto& network = *document.network_branch();
+    const int count = static_cast<int>(network.parameters.size());
+    ASSERT_GT(count, 5);
+
+    // The instrument answers every read with an exception: it is there, so every parameter is
+    // tried and fails, and the job runs to its end.
+    for (const auto& parameter : network.parameters)
+        simulator->inject(Fault::exception(static_cast<std::uint16_t>(std::stoi(parameter->name, nullptr, 16)), 2, 1));
     ASSERT_TRUE(engine().read(&network));
     engine().wait_until_idle();
-    // Every parameter was tried: no consecutive-failure stop, no message.
-    EXPECT_EQ(lines_starting("  Чтение: "), static_cast<int>(network.parameters.size()));
+    EXPECT_EQ(lines_starting("  Чтение: "), count);
     EXPECT_TRUE(shell.messages.empty());
-    EXPECT_EQ(document.link().job.consecutive_failures.load(), 0);
+    EXPECT_EQ(engine().last_exchanges().made, count);
+    EXPECT_EQ(engine().last_exchanges().failed, count);
+    EXPECT_EQ(context.run.exit_status.load(), 0u);
+
+    // A silent instrument ends as "Не могу раскодировать ответ" too, but five of them in a row
+    // stop the job with the message.
+    simulator->clear_faults();
+    simulator->inject(Fault::no_reply(1000));
+    shell.progress_lines.clear();
+    ASSERT_TRUE(engine().read(&network));
+    engine().wait_until_idle();
+    EXPECT_EQ(lines_starting("  Чтение: "), 5);
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_EQ(shell.messages[0].text.rfind("Так как прошло 5 неудачных попыток чтения параметров подряд", 0), 0u);
+    EXPECT_EQ(context.run.exit_status.load(), exit_bits::no_reply);
     EXPECT_EQ(network.parameters[0]->status_text, "Не могу раскодировать ответ");
 
     std::ifstream log(context.error_log_path);
     std::string first;
     std::getline(log, first);
-    EXPECT_EQ(first, "0x0007 - Не могу раскодировать ответ");
+    EXPECT_EQ(first, network.parameters[0]->name + " - Не могу раскодировать ответ");
 }
 
 TEST_F(BatchEngineTest, QuittingDuringAJobEndsItPromptly)
@@ -261,6 +284,34 @@ TEST_F(BatchEngineTest, QuittingDuringAJobEndsItPromptly)
     EXPECT_FALSE(engine().running());
 }
 
+TEST_F(BatchEngineTest, StoppingTheThreadsWithAScannerOnAndADeadLineTakesOneTransaction)
+{
+    // Each transaction on this dead line would take two reply time-outs of 3 s.
+    document.link().sio().reply_timeout = 3000;
+    simulator->inject(Fault::no_reply(-1));
+    ASSERT_NE(document.scanners(), nullptr);
+    Parameter* scanner = nullptr;
+    document.scanners()->for_each_parameter([&](Parameter& p) { scanner = scanner ? scanner : &p; });
+    ASSERT_NE(scanner, nullptr);
+    ASSERT_EQ(document.start_scanners(), 0);
+    ASSERT_TRUE(document.scanners_thread().set_period(*scanner, 100));
+    document.scanners_thread().switch_on(*scanner);
+
+    auto job = std::async(std::launch::async, [&] { return engine().read(document.root()); });
+    while (shell.line_count() < 1)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // The job is on the line now and the scanner waits for the port it holds.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto start = std::chrono::steady_clock::now();
+    document.stop_threads();
+    const auto took = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(job.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_LT(took, std::chrono::seconds(3)) << "longer than one reply time-out";
+    EXPECT_FALSE(document.scanners_thread().running());
+    EXPECT_FALSE(engine().running());
+    EXPECT_FALSE(document.link().sio().abort_signalled());
+}
+
 TEST_F(BatchEngineTest, VanishedInstrumentEndsTheJobWithStatuses)
 {
     auto& network = *document.network_branch();
@@ -272,7 +323,11 @@ TEST_F(BatchEngineTest, VanishedInstrumentEndsTheJobWithStatuses)
     simulator->stop();
     ASSERT_EQ(job.wait_for(std::chrono::seconds(30)), std::future_status::ready);
     engine().wait_until_idle();
-    EXPECT_EQ(network.parameters.back()->status_text, "Не могу раскодировать ответ");
+    // The parameters after the instrument went failed with a status until five in a row stopped
+    // the job.
+    EXPECT_NE(context.run.exit_status.load() & exit_bits::no_reply, 0u);
+    EXPECT_TRUE(std::any_of(network.parameters.begin(), network.parameters.end(),
+                            [](const auto& p) { return p->status_text == "Не могу раскодировать ответ"; }));
 }
 
 TEST_F(BatchEngineTest, SingleParameterJobsNeedASelection)

@@ -258,7 +258,7 @@ TEST(NetRS485prg, SettingsFilesCarryTheValuesToTheNextRun)
     EXPECT_EQ(element.value_by_name("0x0007"), "16");
 }
 
-TEST(CommonParams, ShowsVersionCopyrightAndSystemAndRecordsTheInstallation)
+TEST(CommonParams, ShowsVersionCopyrightAndSystem)
 {
     MemorySettings settings;
     CommonParams element("1.0.0.1", "Copyright (C) 2026 Korvel", "Linux 6.1.0-x86_64", settings);
@@ -282,21 +282,25 @@ TEST(CommonParams, ShowsVersionCopyrightAndSystemAndRecordsTheInstallation)
     // Lookup by name tells the blanks apart.
     EXPECT_EQ(element.value_by_name("  "), "Copyright (C) 2026 Korvel");
     EXPECT_EQ(element.has_changes(), 0);
+    // Showing the element is no installation: the machine record is left alone.
+    EXPECT_TRUE(settings.machine_writes.empty());
+}
 
+TEST(CommonParams, TheInstallationWritesTheWholeMachineRecordEvenWhenOneValueFails)
+{
+    MemorySettings settings;
+    EXPECT_TRUE(CommonParams::record_installation(settings, "1.0.0.1"));
     const std::vector<std::array<std::string, 3>> expected = {
         {"Software\\Korvel\\Devices\\ZR740", "name", "ZR740"},
         {"Software\\Korvel\\Devices\\ZR740", "version", "1.0.0.1"},
+        {"Software\\Korvel\\Devices\\ZR740", "devices", "ZR740"},
     };
     EXPECT_EQ(settings.machine_writes, expected);
-}
 
-TEST(CommonParams, AnUnwritableMachineRecordChangesNothing)
-{
-    MemorySettings settings;
-    settings.machine_writable = false;
-    CommonParams element("2.0.0.0", "c", "<неизвестно>", settings);
-    EXPECT_EQ(settings.machine_writes.size(), 2u);
-    EXPECT_EQ(element.value_by_name("   "), "<неизвестно>");
+    MemorySettings locked;
+    locked.machine_writable = false;
+    EXPECT_FALSE(CommonParams::record_installation(locked, "2.0.0.0"));
+    EXPECT_EQ(locked.machine_writes.size(), 3u);
 }
 
 } // namespace

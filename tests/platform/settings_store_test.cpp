@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <map>
 
@@ -94,7 +96,8 @@ TEST(SettingsStore, MissingOrDamagedValuesReadAsTheDefaults)
     fs::remove(store.user_file());
     fs::create_directory(store.user_file());
     EXPECT_EQ(store.read_link_value("address", 16), 16);
-    store.write_link_value("address", 3); // fails quietly
+    store.write_link_value("address", 3);
+    store.flush(); // fails quietly
     EXPECT_EQ(store.read_link_value("address", 16), 16);
 }
 
@@ -107,6 +110,10 @@ TEST(SettingsStore, WritesReadBackAndKeepTheRestOfTheFile)
     store.write_link_value("address", 5);
     store.write_link_value("parity_scheme", -1);
     store.write_link_text("port_name", "/dev/serial/by-id/usb-Преобразователь");
+    // Until the flush the values are this run's own.
+    EXPECT_EQ(store.read_link_value("ADDRESS", 16), 5);
+    EXPECT_EQ(IniFile::load(store.user_file()).get("ZR740", "address"), std::nullopt);
+    store.flush();
 
     SettingsStore other(paths_in(dir)); // a later run
     EXPECT_EQ(other.read_link_value("address", 16), 5);
@@ -118,6 +125,40 @@ TEST(SettingsStore, WritesReadBackAndKeepTheRestOfTheFile)
     EXPECT_EQ(store.user_file(), dir.path() / "home-config" / "Korvel" / "ZR740.conf");
     // The machine record is a different file.
     EXPECT_FALSE(fs::exists(store.machine_file()));
+}
+
+TEST(SettingsStore, ARunWritesTheFileOnceAndOnlyWhenAValueChanged)
+{
+    TempDir dir;
+    const auto inode = [](const fs::path& path) {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    fs::path file;
+    {
+        SettingsStore run(paths_in(dir));
+        file = run.user_file();
+        run.write_link_value("address", 16);
+        run.write_link_value("baud_rate", 9600);
+        run.write_link_value("address", 17); // the last one given counts
+    }
+    EXPECT_EQ(IniFile::load(file).get("ZR740", "address"), "17");
+    const auto first = inode(file);
+    ASSERT_NE(first, 0u);
+    {
+        // The same values again, as every later run of an unchanged set-up saves them.
+        SettingsStore run(paths_in(dir));
+        run.write_link_value("address", 17);
+        run.write_link_value("baud_rate", 9600);
+    }
+    // Every save replaces the file by a new one; this one was left alone.
+    EXPECT_EQ(inode(file), first);
+    {
+        SettingsStore run(paths_in(dir));
+        run.write_link_value("baud_rate", 19200);
+    }
+    EXPECT_NE(inode(file), first);
+    EXPECT_EQ(IniFile::load(file).get("ZR740", "baud_rate"), "19200");
 }
 
 TEST(SettingsStore, MachineRecordIsASectionPerKeyPath)

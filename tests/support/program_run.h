@@ -19,7 +19,10 @@ namespace zr740::testing {
 class ProgramRun {
 public:
     // Starts `program` with the arguments; `folder` holds its settings and the captured output.
-    ProgramRun(const std::string& program, const std::vector<std::string>& arguments, const std::string& folder)
+    // With `closed_output` the standard output is a pipe whose reader has gone, as when the
+    // program's output was piped into a command that ended.
+    ProgramRun(const std::string& program, const std::vector<std::string>& arguments, const std::string& folder,
+               bool closed_output = false)
         : out_path_(folder + "/stdout.txt"), err_path_(folder + "/stderr.txt")
     {
         // Everything the child needs is made before the fork: other threads of the test may hold
@@ -27,7 +30,7 @@ public:
         std::vector<std::string> environment{"XDG_CONFIG_HOME=" + folder + "/config", "LANG=C.UTF-8"};
         if (const char* path = ::getenv("PATH"))
             environment.push_back(std::string("PATH=") + path);
-        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"})
+        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS", "ZR740_TRACE"})
             if (const char* value = ::getenv(name))
                 environment.push_back(std::string(name) + "=" + value);
         std::vector<char*> envp;
@@ -39,7 +42,15 @@ public:
         for (const auto& argument : arguments)
             argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
-        const int out = ::open(out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        int out = ::open(out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (closed_output) {
+            int ends[2];
+            if (::pipe2(ends, O_CLOEXEC) == 0) {
+                ::close(ends[0]);
+                ::close(out);
+                out = ends[1];
+            }
+        }
         const int err = ::open(err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         pid_ = fork();
         if (pid_ == 0) {
