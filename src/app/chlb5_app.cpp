@@ -6,6 +6,7 @@
 #include "app/configuration_file.h"
 #include "app/console_shell.h"
 #include "app/exit_code.h"
+#include "app/window_front.h"
 #include "device/device_texts.h"
 #include "model/model_texts.h"
 #include "model/text.h"
@@ -41,24 +42,38 @@ std::string_view parity_text(std::uint8_t parity)
 } // namespace
 
 CHLB5App::CHLB5App(AppContext& context, ConsoleShell& shell, Settings& settings, std::vector<std::string> serial_ports)
-    : context_(context), shell_(shell), settings_(settings), serial_ports_(std::move(serial_ports))
+    : context_(context), shell_(shell), console_(&shell), settings_(settings), serial_ports_(std::move(serial_ports))
 {
     context_.run.description_variant = variant_unknown;
-    shell_.attach_queue(&queue_);
+    console_->attach_queue(&queue_);
+}
+
+CHLB5App::CHLB5App(AppContext& context, Shell& shell, Settings& settings, std::vector<std::string> serial_ports,
+                   WindowFront& front)
+    : context_(context), shell_(shell), front_(&front), settings_(settings), serial_ports_(std::move(serial_ports))
+{
+    context_.run.description_variant = variant_unknown;
+    queue_.forward_to([&front](int command) { front.post(command); });
 }
 
 CHLB5App::~CHLB5App()
 {
     shut_down();
-    shell_.attach_queue(nullptr);
+    if (console_)
+        console_->attach_queue(nullptr);
 }
 
 int CHLB5App::run(const std::vector<std::string>& arguments)
 {
     const CmyCommandLineInfo info(arguments);
     if (start_up(info)) {
-        post_creation();
-        serve();
+        if (!front_) {
+            post_creation();
+            serve();
+        } else if (front_->create_window(*document_, command_line_, [this](int command) { return run_command(command); })) {
+            post_creation();
+            front_->run();
+        }
     }
     shut_down();
     return exit_code(context_.run.exit_status);
@@ -106,7 +121,10 @@ bool CHLB5App::start_up(const CmyCommandLineInfo& info)
     document.engine().on_unattended_job_end = [this] { on_job_end(); };
     if (options & option_flags::any)
         apply_port_settings(false);
-    document.link().check_link();
+    const bool found = document.link().check_link();
+    // Without options a person sits at the window and decides how to go on without the instrument.
+    if (!found && front_ && !(options & option_flags::any) && !front_->link_check_failed(document))
+        return false;
     if (command_line_.modes & mode_flags::test)
         return false;
 
@@ -196,34 +214,40 @@ void CHLB5App::post_creation()
 
 void CHLB5App::serve()
 {
-    CHLB5Doc& document = *document_;
     while (true) {
-        switch (queue_.take()) {
-        case command_ids::close_window:
+        const int command = queue_.take();
+        if (command == command_ids::close_window)
             return;
-        case command_ids::read_all:
-            run_tree_job(false);
-            break;
-        case command_ids::write_all:
-            run_tree_job(true);
-            break;
-        case command_ids::calibrate:
-            // Corrections are entered in the calibration window; an unattended run has none.
-            shell_.message(std::string(texts::calibration_needs_window), std::string(texts::app_title), Icon::warning,
-                           Owner::main_window);
-            events_.set(job_done);
-            break;
-        case command_ids::apply_request:
-        case command_ids::apply_parameters:
-            document.on_apply_command();
-            break;
-        case command_ids::save_after_read:
-            if (!file_name_.empty())
-                save_configuration(document, file_name_);
-            break;
-        default:
-            break;
-        }
+        run_command(command);
+    }
+}
+
+bool CHLB5App::run_command(int command)
+{
+    CHLB5Doc& document = *document_;
+    switch (command) {
+    case command_ids::read_all:
+        run_tree_job(false);
+        return true;
+    case command_ids::write_all:
+        run_tree_job(true);
+        return true;
+    case command_ids::calibrate:
+        // Corrections are entered in the calibration window; an unattended run has none.
+        shell_.message(std::string(texts::calibration_needs_window), std::string(texts::app_title), Icon::warning,
+                       Owner::main_window);
+        events_.set(job_done);
+        return true;
+    case command_ids::apply_request:
+    case command_ids::apply_parameters:
+        document.on_apply_command();
+        return true;
+    case command_ids::save_after_read:
+        if (!file_name_.empty())
+            save_configuration(document, file_name_);
+        return true;
+    default:
+        return false;
     }
 }
 

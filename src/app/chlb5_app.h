@@ -20,10 +20,16 @@ struct AppContext;
 class CHLB5Doc;
 class ConsoleShell;
 class Settings;
+class Shell;
+class WindowFront;
 
 class CHLB5App {
 public:
     CHLB5App(AppContext& context, ConsoleShell& shell, Settings& settings, std::vector<std::string> serial_ports);
+    // The same run with windows: `front` takes the place of the command queue's loop, and every
+    // command posted to the main window goes to it.
+    CHLB5App(AppContext& context, Shell& shell, Settings& settings, std::vector<std::string> serial_ports,
+             WindowFront& front);
     ~CHLB5App();
     CHLB5App(const CHLB5App&) = delete;
     CHLB5App& operator=(const CHLB5App&) = delete;
@@ -31,6 +37,10 @@ public:
     // Runs an unattended session for the arguments (without the program name) and returns the
     // process exit code. SIGTERM and SIGINT must already be blocked (ExitSignals::block_signals).
     int run(const std::vector<std::string>& arguments);
+
+    // Runs one of the commands a run posts to its main window (jobs of the command line, apply,
+    // save after read). False for any other command, which the main window handles itself.
+    bool run_command(int command);
 
 private:
     bool start_up(const CmyCommandLineInfo& info);
@@ -45,7 +55,9 @@ private:
     void shut_down();
 
     AppContext& context_;
-    ConsoleShell& shell_;
+    Shell& shell_;
+    ConsoleShell* console_ = nullptr;
+    WindowFront* front_ = nullptr;
     Settings& settings_;
     std::vector<std::string> serial_ports_;
     CommandLineSettings command_line_;

@@ -1,0 +1,173 @@
+// zr740-screenshots: renders the README's pictures of the window offscreen, against the
+// instrument simulator: the main window after a read, an enumeration value being edited, and the
+// progress window of a running read.
+//
+//     zr740-screenshots [OUTPUT_FOLDER]        (default docs/screenshots)
+
+#include "app/app_context.h"
+#include "app/chlb5_doc.h"
+#include "platform/settings_store.h"
+#include "simulator/instrument_simulator.h"
+#include "ui/chlb5_tree_list_view.h"
+#include "ui/main_frame.h"
+#include "ui/progress_window.h"
+#include "ui/qt_shell.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+
+namespace {
+
+using namespace zr740;
+
+// The link settings of the picture's session, kept in memory: the user's own stay untouched.
+class SessionSettings : public Settings {
+public:
+    int read_link_value(std::string_view name, int default_value) override
+    {
+        const auto found = values.find(std::string(name));
+        return found == values.end() ? default_value : found->second;
+    }
+    void write_link_value(std::string_view name, int value) override { values[std::string(name)] = value; }
+    std::optional<std::string> read_link_text(std::string_view name) override
+    {
+        const auto found = texts.find(std::string(name));
+        return found == texts.end() ? std::nullopt : std::optional<std::string>(found->second);
+    }
+    void write_link_text(std::string_view name, std::string_view text) override { texts[std::string(name)] = text; }
+    bool write_machine_text(std::string_view, std::string_view, std::string_view) override { return false; }
+
+    std::map<std::string, int> values;
+    std::map<std::string, std::string> texts;
+};
+
+// The row of the parameter in the view's model (register number in column 1).
+QModelIndex find_row(QAbstractItemModel& model, const QString& name, const QModelIndex& parent = {})
+{
+    for (int row = 0; row < model.rowCount(parent); ++row) {
+        if (model.index(row, 1, parent).data().toString() == name)
+            return model.index(row, 0, parent);
+        const QModelIndex below = find_row(model, name, model.index(row, 0, parent));
+        if (below.isValid())
+            return below;
+    }
+    return {};
+}
+
+// Draws a top-level window (a popup, a dialog) into the picture of the main window where it stands.
+void paint_over(QPixmap& picture, QWidget& frame, QWidget& window)
+{
+    QPainter painter(&picture);
+    painter.drawPixmap(window.mapToGlobal(QPoint(0, 0)) - frame.mapToGlobal(QPoint(0, 0)), window.grab());
+}
+
+bool save(const QPixmap& picture, const QString& path)
+{
+    if (!picture.save(path)) {
+        std::cerr << "zr740-screenshots: cannot write " << path.toStdString() << '\n';
+        return false;
+    }
+    std::cout << path.toStdString() << '\n';
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication application(argc, argv);
+    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots");
+    QDir().mkpath(output);
+
+    AppContext context;
+    context.program_folder = std::filesystem::path(argv[0]).parent_path().string();
+    context.auto_read = true;
+    sim::SimulatorOptions options;
+    options.description_path = context.program_folder + "/zr740.dat";
+    options.address = 16;
+    sim::InstrumentSimulator simulator(options);
+    if (!simulator.start()) {
+        std::cerr << "zr740-screenshots: " << simulator.error() << '\n';
+        return 1;
+    }
+    SessionSettings settings;
+    settings.texts["port_name"] = simulator.port_path();
+    settings.values["address"] = 16;
+
+    ui::QtShell shell;
+    shell.set_unattended_boxes(true);
+    CHLB5Doc document(context, shell, settings, {simulator.port_path()});
+    document.engine().window_linger = std::chrono::milliseconds{0};
+    if (document.link().open_port(true) != 0 || !document.link().check_link() || !document.on_new_document()) {
+        std::cerr << "zr740-screenshots: the simulated instrument does not answer\n";
+        return 1;
+    }
+    ui::CMainFrame frame(document, shell, settings);
+    frame.resize(1280, 820);
+    frame.initial_update();
+    frame.show();
+    QApplication::processEvents();
+
+    // 1. The main window after "Прочитать все параметры", the network branch open.
+    frame.run_command(139);
+    document.engine().wait_until_idle();
+    QTreeView* tree = frame.view()->tree();
+    QAbstractItemModel& model = *tree->model();
+    const QModelIndex parity = find_row(model, "0x000C");
+    if (parity.isValid()) {
+        tree->scrollTo(parity, QAbstractItemView::PositionAtCenter);
+        tree->setCurrentIndex(parity);
+    }
+    QApplication::processEvents();
+    bool written = save(frame.grab(), output + "/main-window.png");
+
+    // 2. An enumeration value being edited: the parity's drop-down list open.
+    if (parity.isValid()) {
+        tree->edit(parity.siblingAtColumn(3));
+        QApplication::processEvents();
+        if (auto* combo = tree->findChild<QComboBox*>()) {
+            combo->showPopup();
+            QApplication::processEvents();
+            QPixmap picture = frame.grab();
+            paint_over(picture, frame, *combo->view()->window());
+            written = save(picture, output + "/enumeration-edit.png") && written;
+            combo->hidePopup();
+        }
+        tree->closePersistentEditor(parity.siblingAtColumn(3));
+        QApplication::processEvents();
+    }
+
+    // 3. The progress window of a read on a slow line, taken while it runs, then stopped.
+    simulator.inject(sim::Fault::delayed(std::chrono::milliseconds{30}, -1));
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        ui::CProgressDlg* window = shell.progress_window();
+        if (!window || window->log()->count() < 14)
+            return;
+        poll.stop();
+        QPixmap picture = frame.grab();
+        paint_over(picture, frame, *window);
+        written = save(picture, output + "/progress-window.png") && written;
+        window->abort_button()->click();
+    });
+    poll.start(10);
+    frame.run_command(139);
+    document.engine().wait_until_idle();
+    frame.close();
+    return written ? 0 : 1;
+}
