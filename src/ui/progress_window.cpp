@@ -32,6 +32,7 @@ CProgressDlg::CProgressDlg(QWidget* parent)
     log_->setObjectName("log");
     log_->setUniformItemSizes(true);
     log_->setSelectionMode(QAbstractItemView::NoSelection);
+    log_->setFocusPolicy(Qt::NoFocus);
     bar_->setTextVisible(false);
     elapsed_->setObjectName("elapsed");
     count_->setObjectName("count");

@@ -8,6 +8,7 @@
 #include "app/chlb5_doc.h"
 #include "platform/settings_store.h"
 #include "simulator/instrument_simulator.h"
+#include "ui/chlb5_tree_list_ctrl.h"
 #include "ui/chlb5_tree_list_view.h"
 #include "ui/main_frame.h"
 #include "ui/progress_window.h"
@@ -24,6 +25,7 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -54,24 +56,38 @@ public:
     std::map<std::string, std::string> texts;
 };
 
-// The row of the parameter in the view's model (register number in column 1).
-QModelIndex find_row(QAbstractItemModel& model, const QString& name, const QModelIndex& parent = {})
+// Shows the parameter's row, opening the branches above it; its index in column 0.
+QModelIndex show_row(ui::CMainFrame& frame, CHLB5Doc& document, const char* name)
 {
-    for (int row = 0; row < model.rowCount(parent); ++row) {
-        if (model.index(row, 1, parent).data().toString() == name)
-            return model.index(row, 0, parent);
-        const QModelIndex below = find_row(model, name, model.index(row, 0, parent));
-        if (below.isValid())
-            return below;
-    }
-    return {};
+    Parameter* parameter = document.root()->find_in_tree(name);
+    ui::TreeNode* node = parameter ? frame.view()->model().reveal(*parameter) : nullptr;
+    if (!node)
+        return {};
+    const QModelIndex index = frame.view()->model().index_of(*node);
+    frame.view()->tree()->scrollTo(index);
+    return index;
 }
 
-// Draws a top-level window (a popup, a dialog) into the picture of the main window where it stands.
-void paint_over(QPixmap& picture, QWidget& frame, QWidget& window)
+// Draws a top-level window (a popup, a dialog) into the picture of the main window where it
+// stands. Offscreen there is no window manager: a dialog gets a plain title bar drawn here.
+void paint_over(QPixmap& picture, QWidget& frame, QWidget& window, bool title_bar)
 {
     QPainter painter(&picture);
-    painter.drawPixmap(window.mapToGlobal(QPoint(0, 0)) - frame.mapToGlobal(QPoint(0, 0)), window.grab());
+    QPoint at = window.mapToGlobal(QPoint(0, 0)) - frame.mapToGlobal(QPoint(0, 0));
+    if (title_bar) {
+        const int height = 26;
+        at.ry() = std::max(at.y(), height);
+        const QRect bar(at.x() - 1, at.y() - height, window.width() + 2, height);
+        painter.fillRect(bar, QColor(60, 90, 140));
+        painter.setPen(Qt::white);
+        QFont font = painter.font();
+        font.setBold(true);
+        painter.setFont(font);
+        painter.drawText(bar.adjusted(8, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
+        painter.setPen(QColor(60, 90, 140));
+        painter.drawRect(QRect(at.x() - 1, at.y(), window.width() + 1, window.height()));
+    }
+    painter.drawPixmap(at, window.grab());
 }
 
 bool save(const QPixmap& picture, const QString& path)
@@ -127,12 +143,10 @@ int main(int argc, char** argv)
     frame.run_command(139);
     document.engine().wait_until_idle();
     QTreeView* tree = frame.view()->tree();
-    QAbstractItemModel& model = *tree->model();
-    const QModelIndex parity = find_row(model, "0x000C");
-    if (parity.isValid()) {
-        tree->scrollTo(parity, QAbstractItemView::PositionAtCenter);
+    show_row(frame, document, "0x0018");
+    const QModelIndex parity = show_row(frame, document, "0x000C");
+    if (parity.isValid())
         tree->setCurrentIndex(parity);
-    }
     QApplication::processEvents();
     bool written = save(frame.grab(), output + "/main-window.png");
 
@@ -144,7 +158,7 @@ int main(int argc, char** argv)
             combo->showPopup();
             QApplication::processEvents();
             QPixmap picture = frame.grab();
-            paint_over(picture, frame, *combo->view()->window());
+            paint_over(picture, frame, *combo->view()->window(), false);
             written = save(picture, output + "/enumeration-edit.png") && written;
             combo->hidePopup();
         }
@@ -157,11 +171,11 @@ int main(int argc, char** argv)
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         ui::CProgressDlg* window = shell.progress_window();
-        if (!window || window->log()->count() < 14)
+        if (!window || window->log()->count() < 15)
             return;
         poll.stop();
         QPixmap picture = frame.grab();
-        paint_over(picture, frame, *window);
+        paint_over(picture, frame, *window, true);
         written = save(picture, output + "/progress-window.png") && written;
         window->abort_button()->click();
     });
