@@ -157,16 +157,19 @@ int main(int argc, char** argv)
             std::cerr << "the simulated instrument does not answer\n";
             return 1;
         }
+        // The description has five scanners; each is polled twice over, as a person would watch ten.
+        DescBranch& scanners = *document.scanners();
+        const std::size_t described = scanners.parameters.size();
+        for (std::size_t i = 0; i < described && scanners.parameters.size() < 10; ++i)
+            scanners.append(std::make_unique<Parameter>(*scanners.parameters[i]));
         int switched_on = 0;
-        for (auto& parameter : document.scanners()->parameters) {
-            if (switched_on == 10)
-                break;
-            if (!parameter->exchangeable)
-                continue;
-            parameter->poll_period = 100;
-            parameter->poll_running = 1;
+        document.scanners()->for_each_parameter([&](Parameter& parameter) {
+            if (switched_on == 10 || !parameter.exchangeable)
+                return;
+            parameter.poll_period = 100;
+            parameter.poll_running = 1;
             ++switched_on;
-        }
+        });
         ui::CMainFrame frame(document, shell, settings);
         frame.resize(1280, 800);
         frame.initial_update();
