@@ -12,6 +12,9 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -81,6 +84,7 @@ CMainFrame::CMainFrame(CHLB5Doc& document, QtShell& shell, Settings& settings, Q
         update_caption();
         refresh_commands();
     };
+    setAcceptDrops(true);
     resize(1024, 700);
     update_caption();
     refresh_commands();
@@ -331,6 +335,27 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     shell_.release_waiting_threads();
     document_.stop_threads();
     event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    const auto urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.front().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const auto urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.front().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    const std::string path = urls.front().toLocalFile().toStdString();
+    // The drop ends before the file opens: a question on the way must not hold the dragging program.
+    QTimer::singleShot(0, this, [this, path] {
+        if (confirm_discard())
+            open_path(path);
+    });
 }
 
 void CMainFrame::load_recent()

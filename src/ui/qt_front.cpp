@@ -65,8 +65,9 @@ bool QtFront::create_window(CHLB5Doc& document, const CommandLineSettings& setti
     if (!offline_note_.isEmpty())
         frame_->set_status_note(offline_note_);
 
-    // Placement: the command line's place and size are kept until the first job ends; both sizes
-    // 0 start minimised; otherwise the window fills the screen.
+    // Placement: the command line's place and size are kept until the job of the command line
+    // ends (without a job there is nothing to wait for); both sizes 0 start minimised; otherwise
+    // the window fills the screen.
     const auto given = [&](std::uint8_t flag) { return (settings.placement & flag) != 0; };
     const bool sized = given(placement_flags::width) && given(placement_flags::height);
     if (sized && settings.width == 0 && settings.height == 0) {
@@ -74,7 +75,8 @@ bool QtFront::create_window(CHLB5Doc& document, const CommandLineSettings& setti
     } else if (sized && given(placement_flags::x) && given(placement_flags::y)) {
         frame_->setGeometry(settings.x, settings.y, settings.width, settings.height);
         frame_->show();
-        frame_->set_placement_lock(true);
+        frame_->set_placement_lock((settings.options & (option_flags::read | option_flags::write |
+                                                        option_flags::calibrate)) != 0);
     } else {
         frame_->showMaximized();
     }

@@ -260,7 +260,7 @@ void QtShell::deliver(int command)
 {
     // A job's follow-up may arrive while its progress window is still being closed; it runs when
     // the window thread is back in its own loop, never nested in the window's.
-    if (progress_) {
+    if (progress_ || flushing_) {
         deferred_commands_.push_back(command);
         return;
     }
@@ -283,8 +283,11 @@ int QtShell::run_progress(const std::string& caption, int total, const std::func
 {
     if (!on_window_thread() || progress_)
         return -1;
-    // Lines still queued from a job that was stopped belong to no window.
+    // Lines still queued from a job that was stopped belong to no window; commands among them
+    // wait until this job's window has closed.
+    flushing_ = true;
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    flushing_ = false;
     CProgressDlg window(main_window_);
     window.start(q(caption), total);
     connect(&window, &CProgressDlg::abortRequested, this, [&abort] { abort(); });

@@ -106,6 +106,7 @@ private:
     QPointer<QWidget> main_window_;
     std::atomic<bool> has_window_{false};
     std::deque<int> deferred_commands_;
+    bool flushing_ = false;
     QPointer<CProgressDlg> progress_;
     int wait_cursors_ = 0;
 

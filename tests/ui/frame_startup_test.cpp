@@ -112,6 +112,20 @@ TEST_F(FrameStartupTest, UnattendedReadShowsTheProgressWindowSavesAndCloses)
     EXPECT_GT(std::filesystem::file_size(path), 100u);
 }
 
+TEST_F(FrameStartupTest, PlacementFromTheCommandLineHoldsDuringTheJob)
+{
+    QRect geometry;
+    bool locked = false;
+    const int code = run({"-x:10/y:20/w:600/h:400/read/close/0x0007:5/port:" + simulator->port_path()},
+                         [&](ui::CMainFrame& frame) {
+                             geometry = frame.geometry();
+                             locked = frame.placement_locked();
+                         });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(geometry.size(), QSize(600, 400));
+    EXPECT_TRUE(locked);
+}
+
 TEST_F(FrameStartupTest, AWindowThatCannotBeCreatedIsReported)
 {
     fail_window = true;
