@@ -561,10 +561,9 @@ QVariant CHLB5TreeListCtrl::headerData(int section, Qt::Orientation orientation,
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= column_count)
         return {};
-    if (role == Qt::TextAlignmentRole) {
-        const bool left = section == caption || section == status;
-        return QVariant::fromValue(Qt::Alignment((left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter));
-    }
+    // Several headings are wider than their columns: aligned left, their beginnings stay readable.
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     if (role != Qt::DisplayRole)
         return {};
     static constexpr std::string_view headings[column_count] = {
