@@ -53,6 +53,17 @@ TEST_F(TreeEditTest, EnumerationEditOffersTheItemsAndWritesTheChoiceAtOnce)
     EXPECT_TRUE(shell.messages.empty());
 }
 
+TEST_F(TreeEditTest, LeavingAListWithoutAChoiceChangesNothing)
+{
+    context.immediate_write = true;
+    auto* box = open_editor<QComboBox>(cell("0x0015", 3));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->currentIndex(), -1); // "Нет данных" is none of the items
+    commit(box);
+    EXPECT_EQ(text("0x0015", 3), "Нет данных");
+    EXPECT_FALSE(at("0x0015").value_changed);
+}
+
 TEST_F(TreeEditTest, ListItemsLeaveOutHiddenWordsAndShowBlanks)
 {
     Parameter& p = at("0x001E");
