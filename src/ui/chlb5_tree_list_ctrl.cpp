@@ -5,57 +5,17 @@
 #include "model/text.h"
 #include "ui/tree_texts.h"
 
-#include <QBrush>
-#include <QColor>
+
+#include <algorithm>
 
 namespace zr740::ui {
 namespace {
 
 using Kind = TreeNode::Kind;
 
-// FNV-1a over the fields a row shows: enough to tell a changed row from an unchanged one.
-class Fingerprint {
-public:
-    void add(std::string_view text)
-    {
-        for (const char c : text)
-            mix(static_cast<unsigned char>(c));
-        mix(0xFF); // keeps "ab"+"c" apart from "a"+"bc"
-    }
-    void add(long long number)
-    {
-        for (int i = 0; i < 8; ++i)
-            mix(static_cast<unsigned char>((static_cast<unsigned long long>(number) >> (8 * i)) & 0xFFu));
-    }
-    std::uint64_t value() const { return hash_; }
-
-private:
-    void mix(unsigned char byte)
-    {
-        hash_ ^= byte;
-        hash_ *= 1099511628211ull;
-    }
-    std::uint64_t hash_ = 14695981039346656037ull;
-};
-
 bool has_bit_rows(const Parameter& parameter)
 {
     return equals_no_case(parameter.name, "r.cn") || equals_no_case(parameter.name, "s.do");
-}
-
-std::string attribute_text(const Parameter& parameter, int column)
-{
-    // A parameter without attributes shows none: the instrument keeps no attributes for it.
-    if (parameter.attribute_mode == 0)
-        return {};
-    if (column == CHLB5TreeListCtrl::editable)
-        return std::string(parameter.editable ? zr740::texts::attr_editable : zr740::texts::attr_read_only);
-    return std::string(parameter.factory_owned ? zr740::texts::attr_factory : zr740::texts::attr_user);
-}
-
-QColor windows_colour(std::uint32_t bgr)
-{
-    return QColor(static_cast<int>(bgr & 0xFFu), static_cast<int>((bgr >> 8) & 0xFFu), static_cast<int>((bgr >> 16) & 0xFFu));
 }
 
 } // namespace
@@ -301,139 +261,17 @@ bool CHLB5TreeListCtrl::hasChildren(const QModelIndex& parent) const
     return item->filled ? !item->children.empty() : may_have_children(*item);
 }
 
-std::string CHLB5TreeListCtrl::cell_text(const TreeNode& node, int column) const
-{
-    switch (node.kind) {
-    case Kind::root:
-        if (column != caption)
-            return {};
-        return std::string(texts::root_prefix) + title_.toStdString() + std::string(texts::root_suffix);
-    case Kind::placeholder:
-        if (column == caption)
-            return std::string(texts::parameters_item);
-        return column == count ? std::string(texts::not_defined) : std::string();
-    case Kind::element:
-        return column == caption ? node.element->name : std::string();
-    case Kind::scanner_header:
-        switch (column) {
-        case caption:
-            return std::string(texts::scanner_header_name);
-        case name:
-            return std::string(texts::scanner_header_period);
-        case value:
-            return std::string(texts::scanner_header_value);
-        case status:
-            return std::string(texts::scanner_header_status);
-        default:
-            return {};
-        }
-    case Kind::scanner: {
-        const Parameter& p = *node.parameter;
-        switch (column) {
-        case caption:
-            if (p.indexed)
-                return p.caption +
-                       fill_placeholders(texts::scanner_index, {p.name, std::to_string(p.linear_index)});
-            return p.caption;
-        case name:
-            return std::to_string(p.poll_period);
-        case value:
-            return node.scan_value;
-        case status:
-            return node.scan_status;
-        default:
-            return {};
-        }
-    }
-    case Kind::bit:
-        switch (column) {
-        case caption: {
-            const auto* device = document_.device();
-            const auto bit_name = device ? device->status_bit_name(node.bit) : std::nullopt;
-            return bit_name ? *bit_name : std::string();
-        }
-        case name:
-            return fill_placeholders(texts::bit_number, {std::to_string(node.bit)});
-        case value:
-            return std::string(node.bit_set ? texts::bit_on : texts::bit_off);
-        default:
-            return {};
-        }
-    case Kind::parameter: {
-        const Parameter& p = *node.parameter;
-        switch (column) {
-        case caption:
-            return p.caption;
-        case name:
-            return p.name;
-        case count:
-            return std::to_string(p.register_count);
-        case value:
-            return p.value_text;
-        case editable:
-        case owner:
-            return attribute_text(p, column);
-        case status:
-            return p.status_text;
-        default:
-            return {};
-        }
-    }
-    }
-    return {};
-}
-
-std::uint32_t CHLB5TreeListCtrl::colour(const TreeNode& node) const
-{
-    switch (node.kind) {
-    case Kind::parameter:
-        return node.parameter->row_colour();
-    case Kind::scanner:
-        return node.scan_status.empty() ? 0u : 0x0000FFu;
-    default:
-        return 0;
-    }
-}
-
-std::uint64_t CHLB5TreeListCtrl::fingerprint(const TreeNode& node) const
-{
-    Fingerprint f;
-    switch (node.kind) {
-    case Kind::parameter: {
-        const Parameter& p = *node.parameter;
-        f.add(p.caption);
-        f.add(p.name);
-        f.add(p.value_text);
-        f.add(p.status_text);
-        f.add((p.register_count << 16) | (p.attribute_mode << 8) | (p.editable << 1) | p.factory_owned);
-        break;
-    }
-    case Kind::scanner:
-        // Never the parameter's value or status: the scanner thread writes those.
-        f.add(node.parameter->caption);
-        f.add(node.scan_value);
-        f.add(node.scan_status);
-        f.add((static_cast<long long>(node.parameter->poll_period) << 1) | node.parameter->poll_running);
-        break;
-    case Kind::bit:
-        f.add(node.bit_set ? 1 : 0);
-        break;
-    case Kind::element:
-        f.add(node.element->name);
-        break;
-    case Kind::root:
-        f.add(title_.toStdString());
-        break;
-    default:
-        break;
-    }
-    return f.value();
-}
-
 void CHLB5TreeListCtrl::remember(TreeNode& node)
 {
     node.shown_texts = fingerprint(node);
     node.shown_colour = colour(node);
+}
+
+int CHLB5TreeListCtrl::first_changed_column(const TreeNode& node, bool colour_changed)
+{
+    // A parameter's caption and picture never change: when its colour stays, only the columns from
+    // the name on need repainting, which also spares the view a look at the row's children.
+    return node.kind == Kind::parameter && !colour_changed ? name : caption;
 }
 
 void CHLB5TreeListCtrl::refresh_all()
@@ -456,10 +294,11 @@ void CHLB5TreeListCtrl::refresh(TreeNode& node)
     }
     if (shown != node.shown_colour)
         roles << Qt::ForegroundRole;
+    const int first_column = first_changed_column(node, shown != node.shown_colour);
     node.shown_texts = texts;
     node.shown_colour = shown;
     if (!roles.isEmpty())
-        emit dataChanged(index_of(node, 0), index_of(node, column_count - 1), roles);
+        emit dataChanged(index_of(node, first_column), index_of(node, column_count - 1), roles);
     if (node.kind == Kind::scanner && node.filled)
         refresh_children(node);
 }
@@ -467,6 +306,7 @@ void CHLB5TreeListCtrl::refresh(TreeNode& node)
 void CHLB5TreeListCtrl::refresh_children(TreeNode& parent)
 {
     int first = -1;
+    int first_column = column_count;
     bool texts_changed = false;
     bool colour_changed = false;
     bool scanner_rows = false;
@@ -482,8 +322,9 @@ void CHLB5TreeListCtrl::refresh_children(TreeNode& parent)
         if (colour_changed)
             roles << Qt::ForegroundRole;
         const QModelIndex parent_index = index_of(parent);
-        emit dataChanged(index(first, 0, parent_index), index(last, column_count - 1, parent_index), roles);
+        emit dataChanged(index(first, first_column, parent_index), index(last, column_count - 1, parent_index), roles);
         first = -1;
+        first_column = column_count;
         texts_changed = colour_changed = scanner_rows = false;
     };
     const int rows = static_cast<int>(parent.children.size());
@@ -499,6 +340,7 @@ void CHLB5TreeListCtrl::refresh_children(TreeNode& parent)
             texts_changed |= texts_differ;
             colour_changed |= colour_differs;
             scanner_rows |= child.kind == Kind::scanner;
+            first_column = std::min(first_column, first_changed_column(child, colour_differs));
             child.shown_texts = texts;
             child.shown_colour = shown;
         } else {
@@ -509,69 +351,6 @@ void CHLB5TreeListCtrl::refresh_children(TreeNode& parent)
     for (auto& child : parent.children)
         if (!child->children.empty())
             refresh_children(*child);
-}
-
-QVariant CHLB5TreeListCtrl::data(const QModelIndex& index, int role) const
-{
-    const TreeNode* item = node(index);
-    if (!item)
-        return {};
-    const int column = index.column();
-    switch (role) {
-    case Qt::DisplayRole:
-    case Qt::EditRole:
-        return QString::fromStdString(cell_text(*item, column));
-    case Qt::ForegroundRole:
-        if (const std::uint32_t bgr = colour(*item))
-            return QBrush(windows_colour(bgr));
-        return {};
-    case Qt::DecorationRole:
-        if (column != caption)
-            return {};
-        switch (item->kind) {
-        case Kind::root:
-            return icons_.icon(25);
-        case Kind::placeholder:
-            return icons_.icon(1);
-        case Kind::scanner_header:
-            return icons_.icon(49);
-        case Kind::element:
-            return icons_.icon(item->element->icon_index());
-        case Kind::parameter:
-        case Kind::scanner:
-            return icons_.icon(item->parameter->icon_index());
-        case Kind::bit:
-            return {};
-        }
-        return {};
-    case Qt::TextAlignmentRole: {
-        const bool left = column == caption || column == status;
-        return QVariant::fromValue(Qt::Alignment((left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter));
-    }
-    case Qt::CheckStateRole:
-        if (item->kind == Kind::scanner && column == caption)
-            return item->parameter->poll_running ? Qt::Checked : Qt::Unchecked;
-        return {};
-    default:
-        return {};
-    }
-}
-
-QVariant CHLB5TreeListCtrl::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal || section < 0 || section >= column_count)
-        return {};
-    if (role == Qt::TextAlignmentRole) {
-        const bool left = section == caption || section == status;
-        return QVariant::fromValue(Qt::Alignment((left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter));
-    }
-    if (role != Qt::DisplayRole)
-        return {};
-    static constexpr std::string_view headings[column_count] = {
-        texts::column_caption, texts::column_register, texts::column_count, texts::column_value,
-        texts::column_editable, texts::column_owner,   texts::column_status};
-    const std::string_view heading = headings[section];
-    return QString::fromUtf8(heading.data(), static_cast<qsizetype>(heading.size()));
 }
 
 Qt::ItemFlags CHLB5TreeListCtrl::flags(const QModelIndex& index) const

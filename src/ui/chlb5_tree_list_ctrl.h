@@ -128,6 +128,7 @@ private:
     // Compares the rows of one parent and announces the changed blocks; recurses into filled rows.
     void refresh_children(TreeNode& parent);
     void remember(TreeNode& node);
+    static int first_changed_column(const TreeNode& node, bool colour_changed);
 
     CHLB5Doc& document_;
     QString title_;

@@ -121,6 +121,9 @@ void CHLB5TreeListView::initial_update()
     // Records of an earlier tree would name parameters that are gone.
     document_.scanners_thread().results().take_all();
     model_->fill(title_, with_scanners);
+    // Scanner rows exist from the start, collapsed or not, so that no result finds them missing.
+    if (TreeNode* scanners = model_->scanners_node())
+        model_->fill_node(*scanners);
     if (with_scanners)
         document_.start_scanners();
     if (!document_.engine().running())

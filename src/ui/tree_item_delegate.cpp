@@ -79,9 +79,11 @@ void TreeItemDelegate::setEditorData(QWidget* editor, const QModelIndex& index) 
     if (auto* box = qobject_cast<QComboBox*>(editor)) {
         const QString current = index.data(Qt::EditRole).toString();
         const int found = box->findText(current);
-        if (found >= 0)
-            box->setCurrentIndex(found);
-        else if (box->isEditable())
+        // A value that is none of the items ("Нет данных") selects nothing, so that leaving the
+        // list without a choice changes nothing.
+        // The attribute list's one entry is the other state: opening it means choosing that.
+        box->setCurrentIndex(index.column() == CHLB5TreeListCtrl::editable ? 0 : found);
+        if (found < 0 && box->isEditable())
             box->setEditText(current);
         return;
     }
@@ -91,7 +93,8 @@ void TreeItemDelegate::setEditorData(QWidget* editor, const QModelIndex& index) 
 void TreeItemDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
 {
     if (auto* box = qobject_cast<QComboBox*>(editor)) {
-        model->setData(index, box->currentText(), Qt::EditRole);
+        if (box->isEditable() || box->currentIndex() >= 0)
+            model->setData(index, box->currentText(), Qt::EditRole);
         return;
     }
     if (auto* line = qobject_cast<QLineEdit*>(editor)) {

@@ -132,6 +132,8 @@ bool TreeRowEditor::commit_value(TreeNode& node, const std::string& text)
             device->on_log_parameter(parameter);
 
     if (is_program_setting(node)) {
+        // The program's own settings are never written to the instrument: nothing is pending.
+        parameter.value_changed = 0;
         document_.link().link_settings().save();
         document_.link().open_port(true);
         if (on_link_changed)

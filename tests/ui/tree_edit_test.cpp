@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <stdexcept>
+
 namespace zr740::testing {
 namespace {
 
@@ -51,6 +53,17 @@ TEST_F(TreeEditTest, EnumerationEditOffersTheItemsAndWritesTheChoiceAtOnce)
     EXPECT_EQ(simulator->value(0x0015).value_or(""), "МПа");
     EXPECT_EQ(modified.size(), 1);
     EXPECT_TRUE(shell.messages.empty());
+}
+
+TEST_F(TreeEditTest, LeavingAListWithoutAChoiceChangesNothing)
+{
+    context.immediate_write = true;
+    auto* box = open_editor<QComboBox>(cell("0x0015", 3));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->currentIndex(), -1); // "Нет данных" is none of the items
+    commit(box);
+    EXPECT_EQ(text("0x0015", 3), "Нет данных");
+    EXPECT_FALSE(at("0x0015").value_changed);
 }
 
 TEST_F(TreeEditTest, ListItemsLeaveOutHiddenWordsAndShowBlanks)
@@ -166,15 +179,39 @@ TEST_F(TreeEditTest, TheAttributeColumnTogglesTheEditableAttribute)
     EXPECT_FALSE(cell("0x0000", 4).flags() & Qt::ItemIsEditable);
 }
 
-TEST_F(TreeEditTest, PortOffersTheComputersPortsAndTakesATypedPath)
+class ProgramSettingsTest : public TreeEditTest {
+protected:
+    ui::TreeNode& setting(const char* name)
+    {
+        auto& element = *model().root_node()->children[1];
+        model().fill_node(element);
+        for (auto& row : element.children)
+            if (row->parameter->name == name)
+                return *row;
+        throw std::runtime_error(name);
+    }
+};
+
+TEST_F(ProgramSettingsTest, AnEditedSettingIsSavedAndThePortReopened)
 {
-    auto& link_row = *model().root_node()->children[1];
-    model().fill_node(link_row);
-    ui::TreeNode* port = nullptr;
-    for (auto& row : link_row.children)
-        if (row->parameter->name == "Port")
-            port = row.get();
-    ASSERT_NE(port, nullptr);
+    QSignalSpy modified(view.get(), &ui::CHLB5TreeListView::documentModified);
+    ui::TreeNode& row = setting("0x0007");
+    EXPECT_EQ(row.element, nullptr);
+    auto* line = open_editor<QLineEdit>(model().index_of(row, 3));
+    ASSERT_NE(line, nullptr);
+    line->setText("7");
+    commit(line);
+    EXPECT_EQ(memory.values["address"], 7);
+    EXPECT_TRUE(document.link().sio().is_open());
+    EXPECT_TRUE(shell.messages.empty());
+    EXPECT_EQ(modified.size(), 1);
+    // Nothing is pending for the instrument: the row keeps its colour.
+    EXPECT_FALSE(model().index_of(row, 3).data(Qt::ForegroundRole).isValid());
+}
+
+TEST_F(ProgramSettingsTest, PortOffersTheComputersPortsAndTakesATypedPath)
+{
+    ui::TreeNode* port = &setting("Port");
     auto* box = open_editor<QComboBox>(model().index_of(*port, 3));
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isEditable());

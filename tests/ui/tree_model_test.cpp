@@ -46,7 +46,7 @@ TEST_F(TreeViewTest, FixedRowsHeadingsAndColumns)
     for (int column = 0; column < CHLB5TreeListCtrl::column_count; ++column) {
         EXPECT_EQ(model().headerData(column, Qt::Horizontal).toString(), headings[column]);
         EXPECT_EQ(view->tree()->header()->sectionSize(column), widths[column]);
-        const auto alignment = model().headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>();
+        const auto alignment = model().index(0, column).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
         EXPECT_EQ(alignment & Qt::AlignHorizontal_Mask, column == 0 || column == 6 ? Qt::AlignLeft : Qt::AlignRight);
     }
     EXPECT_TRUE(view->tree()->uniformRowHeights());
