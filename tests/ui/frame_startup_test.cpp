@@ -10,6 +10,7 @@
 #include "ui/progress_window.h"
 #include "ui/qt_front.h"
 #include "ui/qt_shell.h"
+#include "ui/splash_window.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -49,6 +50,7 @@ protected:
             if (!front.frame() || !front.frame()->isVisible())
                 return;
             watch.stop();
+            splash_gone_at_window = front.splash() == nullptr;
             if (at_window)
                 at_window(*front.frame());
         });
@@ -62,7 +64,16 @@ protected:
     ui::QtShell shell;
     std::unique_ptr<sim::InstrumentSimulator> simulator;
     bool fail_window = false;
+    bool splash_gone_at_window = false;
 };
+
+TEST_F(FrameStartupTest, SplashSaysInitialisingUntilTheWindowStands)
+{
+    ui::QtFront front(shell, memory);
+    ASSERT_NE(front.splash(), nullptr);
+    EXPECT_TRUE(front.splash()->isVisible());
+    EXPECT_EQ(front.splash()->caption(), "Инициализация...");
+}
 
 TEST_F(FrameStartupTest, WithoutOptionsTheMaximisedWindowShowsTheInstrument)
 {
@@ -79,6 +90,7 @@ TEST_F(FrameStartupTest, WithoutOptionsTheMaximisedWindowShowsTheInstrument)
     EXPECT_EQ(title, "Конфигуратор ЗР740 - Безымянный");
     EXPECT_TRUE(maximised);
     EXPECT_TRUE(had_tree);
+    EXPECT_TRUE(splash_gone_at_window);
 }
 
 TEST_F(FrameStartupTest, WithoutAnInstrumentTheWindowOpensOfflineWithANote)
