@@ -3,6 +3,7 @@
 
 #include "frame_fixture.h"
 
+#include "ui/chlb5_tree_list_view.h"
 #include "ui/frame_texts.h"
 
 #include <QMenu>
@@ -108,6 +109,8 @@ TEST_F(FrameMenuTest, KeysWithoutMenuItemsAndCommandEnabling)
     EXPECT_FALSE(frame->action(32798)->isChecked());
 
     // A document without description has no device object.
+    frame->view()->reset_document();
+    document->stop_threads();
     document->clear();
     frame->run_command(59393);
     frame->run_command(59393);
