@@ -56,8 +56,9 @@ public:
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // One interactive start of the program with windows; the time until the window stands and the
-// event loop has turned once after it.
-double start_up_once(const std::string& folder, const std::string& port)
+// event loop has turned once after it. `linked` tells whether the instrument was found (a window
+// opened offline would be measuring something else).
+double start_up_once(const std::string& folder, const std::string& port, bool& linked)
 {
     AppContext context;
     context.program_folder = folder;
@@ -76,6 +77,7 @@ double start_up_once(const std::string& folder, const std::string& port)
             return;
         watch.stop();
         ready = Clock::now();
+        linked = front.frame()->status_note().isEmpty();
         front.frame()->close();
     });
     watch.start(0);
@@ -125,12 +127,16 @@ int main(int argc, char** argv)
             return 1;
         }
         std::vector<double> times;
-        for (int run = 0; run < 10; ++run)
-            times.push_back(start_up_once(folder, simulator.port_path()));
+        int linked_runs = 0;
+        for (int run = 0; run < 10; ++run) {
+            bool linked = false;
+            times.push_back(start_up_once(folder, simulator.port_path(), linked));
+            linked_runs += linked ? 1 : 0;
+        }
         std::sort(times.begin(), times.end());
-        std::cout << "start-up to an interactive window (10 runs): median " << times[5] << " ms, max "
-                  << times.back() << " ms (goal < 500 ms)\n";
-        met = met && times.back() < 500.0;
+        std::cout << "start-up to an interactive window (10 runs, instrument found in " << linked_runs
+                  << "): median " << times[5] << " ms, max " << times.back() << " ms (goal < 500 ms)\n";
+        met = met && times.back() < 500.0 && linked_runs == 10;
     }
 
     {
