@@ -151,3 +151,45 @@ TEST_F(FrameJobsTest, ProgressWindowShowsTheJobAndAbortStopsALongRead)
 
 } // namespace
 } // namespace zr740::testing
+
+namespace zr740::testing {
+namespace {
+
+TEST_F(FrameJobsTest, LinkCheckAndInitCommandTalkToTheInstrument)
+{
+    const auto requests = simulator->stats().requests;
+    press(Qt::Key_N, Qt::AltModifier);
+    auto shown = shell.shown_boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].icon, Icon::information);
+    EXPECT_NE(shown[0].text.find("Прибор: ZR740_RS"), std::string::npos) << shown[0].text;
+    EXPECT_NE(shown[0].text.find("Версия ПО: 1.5"), std::string::npos) << shown[0].text;
+    EXPECT_TRUE(frame->status_note().contains("ЗР740"));
+
+    press(Qt::Key_I, Qt::AltModifier);
+    EXPECT_GT(simulator->stats().requests, requests + 2);
+    EXPECT_EQ(shell.shown_boxes().size(), 1u); // the instrument took INIT: nothing to say
+}
+
+// Commands whose windows are not part of this version say so instead of doing nothing.
+TEST_F(FrameJobsTest, CommandsWithoutTheirWindowsYetSaySo)
+{
+    const std::pair<int, const char*> table[] = {
+        {378, "Окно опроса отдельного параметра"},
+        {32819, "Окно настройки порта"},
+        {32824, "Окно юстировки прибора"},
+        {265, "Окно перевода прибора на новые сетевые параметры"},
+    };
+    for (const auto& [id, start] : table) {
+        SCOPED_TRACE(id);
+        shell.clear_shown_boxes();
+        frame->run_command(id);
+        const auto shown = shell.shown_boxes();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text.rfind(start, 0), 0u) << shown[0].text;
+        EXPECT_EQ(shown[0].icon, Icon::information);
+    }
+}
+
+} // namespace
+} // namespace zr740::testing
