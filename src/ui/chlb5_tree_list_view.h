@@ -68,6 +68,10 @@ signals:
     // An edit changed the document.
     void documentModified();
 
+protected:
+    // Holds back the tree's painting while a batch job runs (see the source).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void on_expanded(const QModelIndex& index);
     void show_context_menu(const QPoint& position);
@@ -86,6 +90,7 @@ private:
     CHLB5TreeListCtrl* model_;
     TreeItemDelegate* delegate_;
     QTreeView* tree_;
+    bool repaint_pending_ = false;
 };
 
 } // namespace zr740::ui
