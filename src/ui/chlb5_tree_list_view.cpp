@@ -116,14 +116,23 @@ bool CHLB5TreeListView::eventFilter(QObject* watched, QEvent* event)
     if (watched == tree_->viewport() && event->type() == QEvent::Paint && document_.engine().job_active()) {
         if (!repaint_pending_) {
             repaint_pending_ = true;
-            QTimer::singleShot(100, this, [this] {
-                repaint_pending_ = false;
-                tree_->viewport()->update();
-            });
+            repaint_after_job();
         }
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void CHLB5TreeListView::repaint_after_job()
+{
+    QTimer::singleShot(100, this, [this] {
+        if (document_.engine().job_active()) {
+            repaint_after_job();
+            return;
+        }
+        repaint_pending_ = false;
+        tree_->viewport()->update();
+    });
 }
 
 void CHLB5TreeListView::set_document_title(const QString& title)

@@ -74,6 +74,8 @@ protected:
 
 private:
     void on_expanded(const QModelIndex& index);
+    // Paints the rows again once the job that held them back has ended.
+    void repaint_after_job();
     void show_context_menu(const QPoint& position);
     void run_branch_command(int id);
     void navigate(bool forward);
