@@ -11,8 +11,10 @@
 #include "ui/tree_row_editor.h"
 #include "ui/tree_texts.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -92,6 +94,7 @@ CHLB5TreeListView::CHLB5TreeListView(CHLB5Doc& document, Shell& shell, QWidget* 
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(tree_);
 
+    tree_->viewport()->installEventFilter(this);
     connect(tree_, &QTreeView::expanded, this, &CHLB5TreeListView::on_expanded);
     connect(tree_, &QWidget::customContextMenuRequested, this, &CHLB5TreeListView::show_context_menu);
 }
@@ -104,6 +107,33 @@ CHLB5TreeListView::~CHLB5TreeListView()
 }
 
 QTreeView* CHLB5TreeListView::tree() const { return tree_; }
+
+bool CHLB5TreeListView::eventFilter(QObject* watched, QEvent* event)
+{
+    // While the exchange thread runs a job it changes values and status texts, and painting would
+    // read them at the same time. The progress window shows what the job does; the rows are painted
+    // again once the worker has left the job.
+    if (watched == tree_->viewport() && event->type() == QEvent::Paint && document_.engine().job_active()) {
+        if (!repaint_pending_) {
+            repaint_pending_ = true;
+            repaint_after_job();
+        }
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CHLB5TreeListView::repaint_after_job()
+{
+    QTimer::singleShot(100, this, [this] {
+        if (document_.engine().job_active()) {
+            repaint_after_job();
+            return;
+        }
+        repaint_pending_ = false;
+        tree_->viewport()->update();
+    });
+}
 
 void CHLB5TreeListView::set_document_title(const QString& title)
 {

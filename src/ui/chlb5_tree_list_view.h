@@ -68,8 +68,14 @@ signals:
     // An edit changed the document.
     void documentModified();
 
+protected:
+    // Holds back the tree's painting while a batch job runs (see the source).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void on_expanded(const QModelIndex& index);
+    // Paints the rows again once the job that held them back has ended.
+    void repaint_after_job();
     void show_context_menu(const QPoint& position);
     void run_branch_command(int id);
     void navigate(bool forward);
@@ -86,6 +92,7 @@ private:
     CHLB5TreeListCtrl* model_;
     TreeItemDelegate* delegate_;
     QTreeView* tree_;
+    bool repaint_pending_ = false;
 };
 
 } // namespace zr740::ui

@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QMenu>
 
+#include <thread>
+
 namespace zr740::testing {
 namespace {
 
@@ -127,6 +129,27 @@ TEST_F(TreeCommandsTest, ExpandingABranchReadsItsUnreadValuesWhenAutoReadIsOn)
         EXPECT_EQ(text("0x0021", 3), c.read ? *simulator->value(0x0021) : "Нет данных") << c.auto_read << c.status;
         EXPECT_EQ(text("0x0022", 3) != "Нет данных", c.auto_read) << c.auto_read << c.status;
     }
+}
+
+// Whether a picture holds more than one colour: painted rows, not the bare background.
+bool has_content(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != image.pixel(0, 0))
+                return true;
+    return false;
+}
+
+TEST_F(TreeCommandsTest, RowsAreNotPaintedWhileTheExchangeThreadRunsAJob)
+{
+    simulator->inject(sim::Fault::delayed(std::chrono::milliseconds(20), -1));
+    std::thread job([&] { document.engine().read(document.root()); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return document.engine().job_active(); }, 5000));
+    EXPECT_FALSE(has_content(view->tree()->viewport()->grab().toImage()));
+    job.join();
+    document.engine().wait_until_idle();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return has_content(view->tree()->viewport()->grab().toImage()); }, 2000));
 }
 
 TEST_F(TreeCommandsTest, ContextMenusOfBranchesAndParameters)

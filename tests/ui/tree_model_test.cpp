@@ -67,6 +67,7 @@ TEST_F(TreeViewTest, FixedRowsHeadingsAndColumns)
 TEST_F(TreeViewTest, DescriptionWithoutTreeShowsPlaceholder)
 {
     view->reset_document();
+    document.stop_threads(); // as before any new tree: the scanners poll the old one
     document.clear();
     view->initial_update();
     const QModelIndex placeholder = model().index_of(*model().parameters_node());
