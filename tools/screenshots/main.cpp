@@ -166,7 +166,9 @@ int main(int argc, char** argv)
         QApplication::processEvents();
     }
 
-    // 3. The progress window of a read on a slow line, taken while it runs, then stopped.
+    // 3. The progress window of a read on a slow line, taken while it runs, then stopped. The tree
+    // is not painted while a job runs; the screen keeps what it showed before, as drawn here.
+    const QPixmap before_job = frame.grab();
     simulator.inject(sim::Fault::delayed(std::chrono::milliseconds{30}, -1));
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -174,7 +176,7 @@ int main(int argc, char** argv)
         if (!window || window->log()->count() < 15)
             return;
         poll.stop();
-        QPixmap picture = frame.grab();
+        QPixmap picture = before_job;
         paint_over(picture, frame, *window, true);
         written = save(picture, output + "/progress-window.png") && written;
         window->abort_button()->click();
