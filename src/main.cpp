@@ -2,7 +2,7 @@
 //
 // With options on the command line it runs unattended: sets the link, reads the instrument into a
 // configuration file or writes a file into it, sends the apply command, and ends with an exit code
-// that tells the calling program the outcome. Without options it would open its window.
+// that tells the calling program the outcome. Without options it opens its window.
 
 #include "app/app_context.h"
 #include "app/chlb5_app.h"
@@ -13,11 +13,18 @@
 #include "platform/program_info.h"
 #include "platform/serial_ports.h"
 #include "platform/settings_store.h"
+#if ZR740_HAS_WINDOW
+#include "ui/window_main.h"
+#endif
 
 #include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
+
+#ifndef ZR740_HAS_WINDOW
+#define ZR740_HAS_WINDOW 0
+#endif
 
 namespace {
 
@@ -73,7 +80,9 @@ bool has_display()
 {
     const char* x11 = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 && *x11) || (wayland && *wayland);
+    // A window platform named explicitly (e.g. "offscreen" for tests and screenshots) counts too.
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    return (x11 && *x11) || (wayland && *wayland) || (platform && *platform);
 }
 
 } // namespace
@@ -105,7 +114,8 @@ int main(int argc, char** argv)
         }
     }
 
-    if (!(zr740::CmyCommandLineInfo(arguments).settings.options & zr740::option_flags::any)) {
+    const bool windows = ZR740_HAS_WINDOW && has_display();
+    if (!windows && !(zr740::CmyCommandLineInfo(arguments).settings.options & zr740::option_flags::any)) {
         std::cerr << (has_display() ? "zr740: this build has no window; run it with options (see zr740 --help).\n"
                                     : "zr740: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY "
                                       "is set); run it with options for an unattended run (see zr740 --help).\n");
@@ -119,6 +129,12 @@ int main(int argc, char** argv)
     // Link settings are written once, when the run ends, and only when they changed.
     zr740::SettingsStore settings(zr740::platform_paths_from_environment());
 
+#if ZR740_HAS_WINDOW
+    // With a display the window runs the program, unattended runs included (they show their
+    // progress window); without one the console stays.
+    if (windows)
+        return zr740::ui::run_with_windows(argc, argv, context, settings, zr740::list_serial_ports(), arguments);
+#endif
     zr740::CHLB5App app(context, shell, settings, zr740::list_serial_ports());
     return app.run(arguments);
 }

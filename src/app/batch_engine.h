@@ -79,6 +79,13 @@ public:
     void abort_job();
     // Waits until the exchange thread has left its job (a stopped job finishes its transaction).
     void wait_until_idle();
+    // Whether a job has been handed to the exchange thread and it has not left it yet: meanwhile the
+    // worker changes parameters, which no other thread may read.
+    bool job_active() const
+    {
+        std::lock_guard lock(idle_mutex_);
+        return job_active_;
+    }
 
     // One-parameter steps; any thread that may use the link.
     int read_step(Parameter& parameter, bool count_timeouts);
@@ -140,7 +147,7 @@ private:
     ExchangeCount last_exchanges_; // written by the worker before the job ends
 
     // Whether a job is between its start on the window thread and its end on the worker.
-    std::mutex idle_mutex_;
+    mutable std::mutex idle_mutex_;
     std::condition_variable idle_changed_;
     bool job_active_ = false;
     std::atomic<bool> window_shown_{false};

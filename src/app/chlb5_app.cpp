@@ -8,6 +8,7 @@
 #include "app/engine_texts.h"
 #include "app/exit_code.h"
 #include "app/html_export.h"
+#include "app/window_front.h"
 #include "device/device_texts.h"
 #include "model/model_texts.h"
 #include "model/text.h"
@@ -48,16 +49,25 @@ std::string_view parity_text(std::uint8_t parity)
 } // namespace
 
 CHLB5App::CHLB5App(AppContext& context, ConsoleShell& shell, Settings& settings, std::vector<std::string> serial_ports)
-    : context_(context), shell_(shell), settings_(settings), serial_ports_(std::move(serial_ports))
+    : context_(context), shell_(shell), console_(&shell), settings_(settings), serial_ports_(std::move(serial_ports))
 {
     context_.run.description_variant = variant_unknown;
-    shell_.attach_queue(&queue_);
+    console_->attach_queue(&queue_);
+}
+
+CHLB5App::CHLB5App(AppContext& context, Shell& shell, Settings& settings, std::vector<std::string> serial_ports,
+                   WindowFront& front)
+    : context_(context), shell_(shell), front_(&front), settings_(settings), serial_ports_(std::move(serial_ports))
+{
+    context_.run.description_variant = variant_unknown;
+    queue_.forward_to([&front](int command) { front.post(command); });
 }
 
 CHLB5App::~CHLB5App()
 {
     shut_down();
-    shell_.attach_queue(nullptr);
+    if (console_)
+        console_->attach_queue(nullptr);
 }
 
 int CHLB5App::run(const std::vector<std::string>& arguments)
@@ -69,9 +79,13 @@ int CHLB5App::run(const std::vector<std::string>& arguments)
     if (start_up()) {
         if (!html_path_.empty()) {
             export_page();
-        } else {
+        } else if (!front_) {
             post_creation();
             serve();
+        } else if (front_->create_window(*document_, command_line_,
+                                         [this](int command) { return run_command(command); })) {
+            post_creation();
+            front_->run();
         }
     }
     shut_down();
@@ -157,7 +171,11 @@ bool CHLB5App::start_up()
     identified_ = check_link();
     if (context_.stop_requested)
         return false;
-    if (!identified_) {
+    // Without options a person sits at the window and decides how to go on without the instrument.
+    const bool interactive = front_ && !(options & option_flags::any);
+    if (!identified_ && interactive && !front_->link_check_failed(document))
+        return false;
+    if (!identified_ && !interactive) {
         // Nothing goes to an instrument that is not known to be a ZR740, and nothing read from one
         // is saved as its configuration.
         report_port_failure();
@@ -288,41 +306,46 @@ void CHLB5App::post_creation()
 
 void CHLB5App::serve()
 {
-    CHLB5Doc& document = *document_;
     while (true) {
         const int command = queue_.take();
         if (command == command_ids::close_window)
             return;
-        // After a stop from outside, nothing more goes to the instrument.
-        const bool stopped = context_.stop_requested;
-        switch (command) {
-        case command_ids::read_all:
-        case command_ids::write_all:
-            if (stopped)
-                job_not_started();
-            else
-                run_tree_job(command == command_ids::write_all);
-            break;
-        case command_ids::calibrate:
-            // Corrections are entered in the calibration window; an unattended run has none.
-            shell_.message(std::string(texts::calibration_needs_window), std::string(texts::app_title), Icon::warning,
-                           Owner::main_window);
-            events_.set(job_done);
-            break;
-        case command_ids::apply_request:
-        case command_ids::apply_parameters:
-            if (!stopped)
-                document.on_apply_command();
-            break;
-        case command_ids::save_after_read:
-            save_read(true);
-            break;
-        case save_partial_read:
-            save_read(false);
-            break;
-        default:
-            break;
-        }
+        run_command(command);
+    }
+}
+
+bool CHLB5App::run_command(int command)
+{
+    CHLB5Doc& document = *document_;
+    // After a stop from outside, nothing more goes to the instrument.
+    const bool stopped = context_.stop_requested;
+    switch (command) {
+    case command_ids::read_all:
+    case command_ids::write_all:
+        if (stopped)
+            job_not_started();
+        else
+            run_tree_job(command == command_ids::write_all);
+        return true;
+    case command_ids::calibrate:
+        // Corrections are entered in the calibration window; an unattended run has none.
+        shell_.message(std::string(texts::calibration_needs_window), std::string(texts::app_title), Icon::warning,
+                       Owner::main_window);
+        events_.set(job_done);
+        return true;
+    case command_ids::apply_request:
+    case command_ids::apply_parameters:
+        if (!stopped)
+            document.on_apply_command();
+        return true;
+    case command_ids::save_after_read:
+        save_read(true);
+        return true;
+    case save_partial_read:
+        save_read(false);
+        return true;
+    default:
+        return false;
     }
 }
 

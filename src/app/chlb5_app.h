@@ -21,10 +21,16 @@ struct AppContext;
 class CHLB5Doc;
 class ConsoleShell;
 class Settings;
+class Shell;
+class WindowFront;
 
 class CHLB5App {
 public:
     CHLB5App(AppContext& context, ConsoleShell& shell, Settings& settings, std::vector<std::string> serial_ports);
+    // The same run with windows: `front` takes the place of the command queue's loop, and every
+    // command posted to the main window goes to it.
+    CHLB5App(AppContext& context, Shell& shell, Settings& settings, std::vector<std::string> serial_ports,
+             WindowFront& front);
     ~CHLB5App();
     CHLB5App(const CHLB5App&) = delete;
     CHLB5App& operator=(const CHLB5App&) = delete;
@@ -33,6 +39,10 @@ public:
     // process exit code. The exit signals must already be blocked (ExitSignals::block_signals), so
     // that one sent at any moment from process start on reaches the shutdown watcher.
     int run(const std::vector<std::string>& arguments);
+
+    // Runs one of the commands a run posts to its main window (jobs of the command line, apply,
+    // save after read). False for any other command, which the main window handles itself.
+    bool run_command(int command);
 
 private:
     // The error log and the exit semaphore, before anything can stop the run.
@@ -54,7 +64,9 @@ private:
     void shut_down();
 
     AppContext& context_;
-    ConsoleShell& shell_;
+    Shell& shell_;
+    ConsoleShell* console_ = nullptr;
+    WindowFront* front_ = nullptr;
     Settings& settings_;
     std::vector<std::string> serial_ports_;
     CommandLineSettings command_line_;

@@ -1,9 +1,10 @@
 #pragma once
 // The main window's message queue of a run without windows: commands posted from any thread, taken
-// one at a time by the main thread.
+// one at a time by the main thread. A run with windows forwards them to the window instead.
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 
 namespace zr740 {
@@ -14,9 +15,19 @@ public:
     {
         {
             std::lock_guard lock(mutex_);
+            if (forward_) {
+                forward_(command);
+                return;
+            }
             commands_.push_back(command);
         }
         posted_.notify_one();
+    }
+    // With windows the main window's own queue takes the commands instead; set before any post.
+    void forward_to(std::function<void(int)> forward)
+    {
+        std::lock_guard lock(mutex_);
+        forward_ = std::move(forward);
     }
     int take()
     {
@@ -31,6 +42,7 @@ private:
     std::mutex mutex_;
     std::condition_variable posted_;
     std::deque<int> commands_;
+    std::function<void(int)> forward_;
 };
 
 } // namespace zr740

@@ -102,6 +102,22 @@ bool load_document(CHLB5Doc& document, std::span<const std::uint8_t> bytes)
     return false;
 }
 
+std::optional<std::uint8_t> configuration_variant(std::span<const std::uint8_t> bytes)
+{
+    const auto classes = known_classes();
+    ArchiveReader archive(bytes, classes);
+    try {
+        if (archive.read_class(document_class) != 5)
+            return std::nullopt;
+        const std::uint8_t variant = archive.read_byte();
+        if (variant > 1)
+            return std::nullopt;
+        return variant;
+    } catch (const ArchiveError&) {
+        return std::nullopt;
+    }
+}
+
 bool save_configuration(CHLB5Doc& document, const std::string& path)
 {
     std::string error;

@@ -4,6 +4,7 @@
 // versions.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -19,6 +20,10 @@ std::vector<std::uint8_t> store_document(CHLB5Doc& document);
 // complete tree without any of the file's values (or its previous tree, when the file was refused
 // before anything was replaced).
 bool load_document(CHLB5Doc& document, std::span<const std::uint8_t> bytes);
+
+// The description variant a file was written for, read without loading it; nothing for a file
+// without one (older files) or one that is not a configuration.
+std::optional<std::uint8_t> configuration_variant(std::span<const std::uint8_t> bytes);
 
 // Writes the file without ever leaving a half-written one; a failure is reported with the system's
 // reason and the old file stays as it was.

@@ -240,7 +240,10 @@ ScanThread::Due ScanThread::wait_for_due(const std::vector<Parameter*>& scanners
         }
         if (earliest_timer->due <= Clock::now())
             return {earliest, earliest_timer->arming};
-        changed_.wait_until(lock, earliest_timer->due);
+        // A copy: the wait takes the deadline by reference and reads it again on waking, when a
+        // switch-off on another thread may have removed the timer it belonged to.
+        const Clock::time_point due = earliest_timer->due;
+        changed_.wait_until(lock, due);
     }
 }
 

@@ -14,6 +14,9 @@ enum class Icon { none, information, warning, stop, question };
 // ownerless because they may come before any window exists).
 enum class Owner { main_window, none };
 
+// The answer to a question that may also be withdrawn ("save the changes?": yes, no, cancel).
+enum class Choice { yes, no, cancel };
+
 // Commands of the main window that the core may post to it.
 namespace command_ids {
 inline constexpr int close_window = 0x0010;
@@ -41,6 +44,11 @@ public:
     virtual void message(const std::string& text, const std::string& caption, Icon icon, Owner owner) = 0;
     // Returns true for "yes". Unattended shells answer "no".
     virtual bool ask_yes_no(const std::string& text, const std::string& caption, Icon icon) = 0;
+    // A yes/no/cancel question. Shells that cannot offer "cancel" ask yes/no.
+    virtual Choice ask_yes_no_cancel(const std::string& text, const std::string& caption, Icon icon)
+    {
+        return ask_yes_no(text, caption, icon) ? Choice::yes : Choice::no;
+    }
     // The wait cursor shown during long synchronous work on the window thread.
     virtual void set_wait_cursor(bool on) = 0;
     // Queues a menu command for the main window; it runs after the current one has finished.

@@ -1,0 +1,30 @@
+#pragma once
+// The main window as the application sees it when the program has windows: it replaces the
+// command queue's loop on the main thread. The application stays free of any window toolkit; the
+// window layer implements this.
+
+#include <functional>
+
+namespace zr740 {
+
+class CHLB5Doc;
+struct CommandLineSettings;
+
+class WindowFront {
+public:
+    virtual ~WindowFront() = default;
+    // The start-up link check of an interactive run found no instrument. True: go on without a
+    // link (a description variant has been chosen); false: end the program.
+    virtual bool link_check_failed(CHLB5Doc& document) = 0;
+    // Creates the main window on the document, placed as the command line asks. `app_command`
+    // runs the commands an unattended run posts (true when it took the command). False, after
+    // saying so, when the window could not be created.
+    virtual bool create_window(CHLB5Doc& document, const CommandLineSettings& settings,
+                               std::function<bool(int)> app_command) = 0;
+    // From any thread: hands a command to the main window; it runs after the current one.
+    virtual void post(int command) = 0;
+    // Runs the window thread's loop until the main window has closed.
+    virtual void run() = 0;
+};
+
+} // namespace zr740

@@ -1,0 +1,427 @@
+#include "ui/chlb5_tree_list_view.h"
+
+#include "app/app_context.h"
+#include "app/chlb5_doc.h"
+#include "model/c_numbers.h"
+#include "model/model_texts.h"
+#include "model/text.h"
+#include "platform/shell.h"
+#include "ui/chlb5_tree_list_ctrl.h"
+#include "ui/tree_item_delegate.h"
+#include "ui/tree_row_editor.h"
+#include "ui/tree_texts.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace zr740::ui {
+namespace {
+
+using Kind = TreeNode::Kind;
+
+QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// The parameters of a branch in the order the tree shows them: the branch's own, then each child
+// branch (a branch of one parameter shows as that parameter's row).
+void display_order(DescBranch& branch, std::vector<Parameter*>& out)
+{
+    for (auto& parameter : branch.parameters)
+        out.push_back(parameter.get());
+    for (auto& child : branch.children) {
+        if (child->children.empty() && child->parameters.size() == 1)
+            out.push_back(child->parameters.front().get());
+        else
+            display_order(*child, out);
+    }
+}
+
+// Separator rows of the description have a name of blanks only.
+bool is_separator(const Parameter& parameter)
+{
+    return std::all_of(parameter.name.begin(), parameter.name.end(), [](char c) { return c == ' '; });
+}
+
+// The wait cursor for the length of one synchronous piece of work.
+class WaitCursor {
+public:
+    explicit WaitCursor(Shell& shell) : shell_(shell) { shell_.set_wait_cursor(true); }
+    ~WaitCursor() { shell_.set_wait_cursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    Shell& shell_;
+};
+
+} // namespace
+
+CHLB5TreeListView::CHLB5TreeListView(CHLB5Doc& document, Shell& shell, QWidget* parent)
+    : QWidget(parent), document_(document), shell_(shell),
+      editor_(std::make_unique<TreeRowEditor>(document, shell)),
+      model_(new CHLB5TreeListCtrl(document, this)),
+      delegate_(new TreeItemDelegate(*model_, shell, this)),
+      tree_(new QTreeView(this))
+{
+    editor_->on_modified = [this] { emit documentModified(); };
+    editor_->on_link_changed = [this] { update_view(); };
+    model_->set_edit_handler([this](TreeNode& node, int column, const QVariant& value, int role) {
+        return editor_->commit(node, column, value, role);
+    });
+
+    // Rows of one height let the view skip measuring every row on each refresh: with 20,000 live
+    // rows that is the difference between milliseconds and seconds.
+    tree_->setUniformRowHeights(true);
+    tree_->setModel(model_);
+    tree_->setItemDelegate(delegate_);
+    tree_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tree_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::DoubleClicked |
+                           QAbstractItemView::EditKeyPressed);
+    tree_->setAllColumnsShowFocus(true);
+    tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    tree_->header()->setStretchLastSection(false);
+    tree_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (int column = 0; column < CHLB5TreeListCtrl::column_count; ++column)
+        tree_->header()->resizeSection(column, CHLB5TreeListCtrl::column_width(column));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(tree_);
+
+    tree_->viewport()->installEventFilter(this);
+    connect(tree_, &QTreeView::expanded, this, &CHLB5TreeListView::on_expanded);
+    connect(tree_, &QWidget::customContextMenuRequested, this, &CHLB5TreeListView::show_context_menu);
+}
+
+CHLB5TreeListView::~CHLB5TreeListView()
+{
+    // An editor still open loses its focus while the widgets go away and would commit into a view
+    // that is half destroyed: such an unfinished edit is dropped.
+    model_->set_edit_handler({});
+}
+
+QTreeView* CHLB5TreeListView::tree() const { return tree_; }
+
+bool CHLB5TreeListView::eventFilter(QObject* watched, QEvent* event)
+{
+    // While the exchange thread runs a job it changes values and status texts, and painting would
+    // read them at the same time. The progress window shows what the job does; the rows are painted
+    // again once the worker has left the job.
+    if (watched == tree_->viewport() && event->type() == QEvent::Paint && document_.engine().job_active()) {
+        if (!repaint_pending_) {
+            repaint_pending_ = true;
+            repaint_after_job();
+        }
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CHLB5TreeListView::repaint_after_job()
+{
+    QTimer::singleShot(100, this, [this] {
+        if (document_.engine().job_active()) {
+            repaint_after_job();
+            return;
+        }
+        repaint_pending_ = false;
+        tree_->viewport()->update();
+    });
+}
+
+void CHLB5TreeListView::set_document_title(const QString& title)
+{
+    title_ = title;
+    model_->set_title(title);
+}
+
+void CHLB5TreeListView::initial_update()
+{
+    if (model_->filled())
+        return;
+    WaitCursor wait(shell_);
+    auto* device = document_.device();
+    const bool with_scanners = device && device->shows_scanners_branch() && document_.scanners();
+    // Records of an earlier tree would name parameters that are gone.
+    document_.scanners_thread().results().take_all();
+    model_->fill(title_, with_scanners);
+    // Scanner rows exist from the start, collapsed or not, so that no result finds them missing.
+    if (TreeNode* scanners = model_->scanners_node())
+        model_->fill_node(*scanners);
+    if (with_scanners)
+        document_.start_scanners();
+    if (!document_.engine().running())
+        document_.engine().start();
+    if (device)
+        device->on_tree_built();
+    tree_->expand(model_->index_of(*model_->root_node()));
+    if (TreeNode* parameters = model_->parameters_node())
+        tree_->expand(model_->index_of(*parameters));
+}
+
+void CHLB5TreeListView::reset_document()
+{
+    model_->clear();
+    document_.scanners_thread().results().take_all();
+}
+
+void CHLB5TreeListView::update_view()
+{
+    WaitCursor wait(shell_);
+    model_->refresh_all();
+}
+
+bool CHLB5TreeListView::editing(const TreeNode& node) const
+{
+    return delegate_->editing() == &node;
+}
+
+void CHLB5TreeListView::take_scan_results()
+{
+    std::vector<TreeNode*> changed;
+    auto& queue = document_.scanners_thread().results();
+    while (auto record = queue.take()) {
+        TreeNode* row = model_->scanner_row(record->parameter);
+        // While its value is being edited the row keeps what the person sees.
+        if (!row || editing(*row))
+            continue;
+        row->scan_value = std::move(record->value_text);
+        row->scan_status = std::move(record->status_text);
+        if (!row->children.empty() && row->scan_status.empty()) {
+            const unsigned long bits = static_cast<unsigned long>(c_atol(row->scan_value));
+            for (auto& bit_row : row->children)
+                bit_row->bit_set = bit_row->bit < 32 && ((bits >> bit_row->bit) & 1UL) != 0;
+        }
+        if (std::find(changed.begin(), changed.end(), row) == changed.end())
+            changed.push_back(row);
+    }
+    for (TreeNode* row : changed)
+        model_->refresh(*row);
+}
+
+void CHLB5TreeListView::on_expanded(const QModelIndex& index)
+{
+    TreeNode* node = model_->node(index);
+    if (!node)
+        return;
+    model_->fill_node(*node);
+    if (node->kind != Kind::element || node->in_scanners || !document_.context().auto_read)
+        return;
+    WaitCursor wait(shell_);
+    for (auto& child : node->children) {
+        if (child->kind != Kind::parameter || is_separator(*child->parameter))
+            continue;
+        document_.engine().auto_read(child->parameter);
+        model_->refresh(*child);
+        // Five failed reads in a row switch auto-read off: the rest of the branch stays as it is.
+        if (!document_.context().auto_read)
+            break;
+    }
+}
+
+TreeNode* CHLB5TreeListView::current_node() const { return model_->node(tree_->currentIndex()); }
+
+DescBranch* CHLB5TreeListView::selected_branch() const
+{
+    const TreeNode* node = current_node();
+    if (!node || node->kind != Kind::element || node->in_scanners)
+        return nullptr;
+    return node->branch;
+}
+
+Parameter* CHLB5TreeListView::selected_parameter() const
+{
+    const TreeNode* node = current_node();
+    return node && node->kind == Kind::parameter ? node->parameter : nullptr;
+}
+
+bool CHLB5TreeListView::run_view_command(int id)
+{
+    using namespace view_commands;
+    switch (id) {
+    case previous_problem:
+    case next_problem:
+        navigate(id == next_problem);
+        return true;
+    case read_branch:
+    case write_branch:
+    case write_changed_branch:
+    case compare_branch:
+        run_branch_command(id);
+        return true;
+    case read_parameter:
+    case write_parameter: {
+        Parameter* parameter = selected_parameter();
+        const bool done = id == read_parameter ? document_.engine().read_one(parameter)
+                                               : document_.engine().write_one(parameter);
+        if (done)
+            update_view();
+        return true;
+    }
+    case set_no_data:
+        if (Parameter* parameter = selected_parameter()) {
+            parameter->value_text = zr740::texts::no_data;
+            parameter->status_text.clear();
+            parameter->clear_changed();
+            emit documentModified();
+            update_view();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CHLB5TreeListView::run_branch_command(int id)
+{
+    DescBranch* branch = selected_branch();
+    if (!branch) {
+        shell_.message(std::string(texts::branch_undefined), std::string(texts::app_title), Icon::stop,
+                       Owner::main_window);
+        return;
+    }
+    BatchEngine& engine = document_.engine();
+    bool done = false;
+    switch (id) {
+    case view_commands::read_branch:
+        done = engine.read(branch);
+        break;
+    case view_commands::write_branch:
+        done = engine.write_all(branch);
+        break;
+    case view_commands::write_changed_branch:
+        done = engine.write_changed(branch);
+        break;
+    default:
+        done = engine.compare(branch);
+        break;
+    }
+    if (done)
+        update_view();
+}
+
+void CHLB5TreeListView::select(TreeNode& node)
+{
+    for (TreeNode* above = node.parent; above; above = above->parent)
+        if (!tree_->isExpanded(model_->index_of(*above)))
+            tree_->expand(model_->index_of(*above));
+    const QModelIndex index = model_->index_of(node);
+    tree_->setCurrentIndex(index);
+    tree_->scrollTo(index);
+}
+
+void CHLB5TreeListView::navigate(bool forward)
+{
+    DescBranch* root = document_.root();
+    if (!root)
+        return;
+    WaitCursor wait(shell_);
+    std::vector<Parameter*> order;
+    display_order(*root, order);
+    if (order.empty()) {
+        shell_.message(std::string(texts::no_more_problems), std::string(texts::app_title), Icon::information,
+                       Owner::main_window);
+        return;
+    }
+
+    // Where the search starts, and whether the row there counts itself: a branch stands for its first
+    // parameter row, which is taken when it is a problem; a parameter row looks past itself.
+    std::size_t start = 0;
+    bool inclusive = true;
+    const TreeNode* node = current_node();
+    if (node && node->kind == Kind::parameter) {
+        const auto found = std::find(order.begin(), order.end(), node->parameter);
+        if (found != order.end()) {
+            start = static_cast<std::size_t>(found - order.begin());
+            inclusive = false;
+        }
+    } else if (node && node->kind == Kind::element && node->branch && !node->in_scanners) {
+        std::vector<Parameter*> inside;
+        display_order(*node->branch, inside);
+        const auto found = inside.empty() ? order.end() : std::find(order.begin(), order.end(), inside.front());
+        if (found != order.end())
+            start = static_cast<std::size_t>(found - order.begin());
+    } else if (TreeNode* parameters = model_->parameters_node()) {
+        select(*parameters);
+        tree_->expand(model_->index_of(*parameters));
+    }
+
+    const auto problem = [&](std::size_t i) { return !order[i]->status_text.empty(); };
+    std::optional<std::size_t> hit;
+    if (inclusive && problem(start)) {
+        hit = start;
+    } else if (forward) {
+        for (std::size_t i = start + 1; i < order.size() && !hit; ++i)
+            if (problem(i))
+                hit = i;
+    } else {
+        for (std::size_t i = start; i-- > 0 && !hit;)
+            if (problem(i))
+                hit = i;
+    }
+    if (hit)
+        if (TreeNode* row = model_->reveal(*order[*hit])) {
+            select(*row);
+            return;
+        }
+    shell_.message(std::string(texts::no_more_problems), std::string(texts::app_title), Icon::information,
+                   Owner::main_window);
+}
+
+std::unique_ptr<QMenu> CHLB5TreeListView::context_menu(const QModelIndex& index)
+{
+    const TreeNode* node = model_->node(index);
+    if (!node || node->in_scanners)
+        return nullptr;
+    struct Item {
+        std::string_view text;
+        int id;
+    };
+    std::vector<Item> items;
+    if (node->kind == Kind::element && node->branch) {
+        items = {{texts::menu_read_branch, view_commands::read_branch},
+                 {texts::menu_write_branch, view_commands::write_branch},
+                 {texts::menu_write_changed, view_commands::write_changed_branch},
+                 {texts::menu_compare_branch, view_commands::compare_branch}};
+    } else if (node->kind == Kind::parameter) {
+        const Parameter& parameter = *node->parameter;
+        items.push_back({texts::menu_read_parameter, view_commands::read_parameter});
+        // A parameter the instrument does not have cannot be written to it.
+        if (parameter.exchangeable && parameter.linear_index >= 0)
+            items.push_back({texts::menu_write_parameter, view_commands::write_parameter});
+        items.push_back({{}, 0});
+        items.push_back({texts::menu_set_no_data, view_commands::set_no_data});
+    } else {
+        return nullptr;
+    }
+    tree_->setCurrentIndex(model_->index_of(*node));
+    auto menu = std::make_unique<QMenu>(this);
+    for (const Item& item : items) {
+        if (item.id == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(qt(item.text));
+        action->setData(item.id);
+        connect(action, &QAction::triggered, this, [this, id = item.id] { run_view_command(id); });
+    }
+    return menu;
+}
+
+void CHLB5TreeListView::show_context_menu(const QPoint& position)
+{
+    auto menu = context_menu(tree_->indexAt(position));
+    if (!menu)
+        return;
+    QMenu* shown = menu.release();
+    shown->setAttribute(Qt::WA_DeleteOnClose);
+    shown->popup(tree_->viewport()->mapToGlobal(position));
+}
+
+} // namespace zr740::ui

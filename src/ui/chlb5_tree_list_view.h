@@ -1,0 +1,98 @@
+#pragma once
+// The one view of the main window: the configuration as a tree list of seven columns over the
+// document's tree, with in-place editing, the context menus of branches and parameters, the branch
+// and single-parameter commands, the navigation between problem parameters, and the scanner rows
+// fed from the scanners' result queue.
+
+#include <QTreeView>
+#include <QWidget>
+
+#include <memory>
+
+class QMenu;
+
+namespace zr740 {
+class CHLB5Doc;
+class DescBranch;
+class Parameter;
+class Shell;
+} // namespace zr740
+
+namespace zr740::ui {
+
+class CHLB5TreeListCtrl;
+class TreeItemDelegate;
+class TreeRowEditor;
+struct TreeNode;
+
+// Commands the view handles.
+namespace view_commands {
+inline constexpr int previous_problem = 276;
+inline constexpr int next_problem = 277;
+inline constexpr int read_branch = 279;
+inline constexpr int write_branch = 280;
+inline constexpr int write_changed_branch = 281;
+inline constexpr int compare_branch = 282;
+inline constexpr int read_parameter = 32808;
+inline constexpr int write_parameter = 32809;
+inline constexpr int set_no_data = 32811;
+} // namespace view_commands
+
+class CHLB5TreeListView : public QWidget {
+    Q_OBJECT
+public:
+    CHLB5TreeListView(CHLB5Doc& document, Shell& shell, QWidget* parent = nullptr);
+    ~CHLB5TreeListView() override;
+
+    // Once per (new or opened) document: fills the tree, starts the switched-on scanners and the
+    // exchange thread, lets the device object know, expands the root and the parameter item.
+    void initial_update();
+    // Before the document's tree is cleared or replaced: drops every row.
+    void reset_document();
+    // The document changed values: every row shows its texts and colours again (changed rows only).
+    void update_view();
+    // New scanner results are queued (called on the window thread).
+    void take_scan_results();
+    // 276, 277, 279-282, 32808, 32809, 32811; false for any other id.
+    bool run_view_command(int id);
+    QTreeView* tree() const;
+
+    // The document title shown in the root row; the frame sets it when the title changes.
+    void set_document_title(const QString& title);
+    CHLB5TreeListCtrl& model() const { return *model_; }
+    // The context menu of a row (menu 321 for a branch, 310 for a parameter), or none. Its actions
+    // run their commands on the row, which becomes the current one.
+    std::unique_ptr<QMenu> context_menu(const QModelIndex& index);
+
+signals:
+    // An edit changed the document.
+    void documentModified();
+
+protected:
+    // Holds back the tree's painting while a batch job runs (see the source).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void on_expanded(const QModelIndex& index);
+    // Paints the rows again once the job that held them back has ended.
+    void repaint_after_job();
+    void show_context_menu(const QPoint& position);
+    void run_branch_command(int id);
+    void navigate(bool forward);
+    void select(TreeNode& node);
+    TreeNode* current_node() const;
+    DescBranch* selected_branch() const;
+    Parameter* selected_parameter() const;
+    bool editing(const TreeNode& node) const;
+
+    CHLB5Doc& document_;
+    Shell& shell_;
+    QString title_;
+    std::unique_ptr<TreeRowEditor> editor_;
+    CHLB5TreeListCtrl* model_;
+    TreeItemDelegate* delegate_;
+    QTreeView* tree_;
+    bool repaint_pending_ = false;
+};
+
+} // namespace zr740::ui

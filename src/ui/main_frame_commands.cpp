@@ -1,0 +1,381 @@
+// The commands of the main window: files, jobs of the whole tree, the instrument's service
+// commands, modes, help. The tree's own commands (branches, navigation, single parameters) belong
+// to the view.
+
+#include "ui/main_frame.h"
+
+#include "app/app_context.h"
+#include "app/chlb5_doc.h"
+#include "app/configuration_file.h"
+#include "app/document_texts.h"
+#include "app/engine_texts.h"
+#include "app/html_export.h"
+#include "device/device_texts.h"
+#include "model/model_texts.h"
+#include "model/text.h"
+#include "platform/program_info.h"
+#include "platform/shell.h"
+#include "ui/chlb5_tree_list_view.h"
+#include "ui/frame_texts.h"
+#include "ui/qt_shell.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace zr740::ui {
+namespace {
+
+namespace ids = texts::ids;
+
+QString q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::string title() { return std::string(zr740::texts::app_title); }
+
+bool is_view_command(int id)
+{
+    switch (id) {
+    case ids::branch_read:
+    case ids::branch_write_all:
+    case ids::branch_write_changed:
+    case ids::branch_compare:
+    case ids::previous_problem:
+    case ids::next_problem:
+    case 32808: // read the selected parameter
+    case 32809: // write the selected parameter
+    case 32811: // set the selected parameter to "Нет данных"
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::vector<std::uint8_t> file_bytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+bool CMainFrame::run_command(int id)
+{
+    if (is_view_command(id))
+        return view_->run_view_command(id);
+
+    switch (id) {
+    case ids::file_new:
+        file_new();
+        break;
+    case ids::file_open:
+        file_open();
+        break;
+    case ids::file_save:
+        file_save();
+        break;
+    case ids::file_save_as:
+        file_save_as();
+        break;
+    case ids::app_exit:
+    case command_ids::close_window:
+        close();
+        break;
+    case ids::read_all:
+    case ids::write_all:
+    case ids::write_changed:
+    case ids::compare:
+        tree_job(id);
+        break;
+    case ids::initialise:
+        if (auto* device = document_.device()) {
+            device->initialise_device();
+            view_->update_view();
+        }
+        break;
+    case ids::apply:
+    case command_ids::apply_request:
+        document_.on_apply_command();
+        break;
+    case ids::single_point:
+        note(texts::not_yet_single_point);
+        break;
+    case ids::link_check:
+        link_check();
+        break;
+    case ids::converter_automatic:
+        document_.link().sio().automatic_converter = 1;
+        break;
+    case ids::converter_semi:
+        document_.link().sio().automatic_converter = 0;
+        break;
+    case ids::port_setup:
+        note(texts::not_yet_port_setup);
+        break;
+    case ids::auto_read:
+        document_.context().auto_read = !document_.context().auto_read;
+        break;
+    case ids::immediate_write:
+        document_.context().immediate_write = !document_.context().immediate_write;
+        break;
+    case ids::no_attributes:
+        no_attributes_ = !no_attributes_;
+        if (no_attributes_)
+            shell_.message(std::string(texts::no_attributes_note), title(), Icon::information, Owner::main_window);
+        break;
+    case ids::calibration:
+        if (auto* device = document_.device(); device && device->supports_calibration())
+            note(texts::not_yet_calibration);
+        break;
+    case ids::toolbar:
+        toolbar_->setVisible(!toolbar_->isVisibleTo(this));
+        break;
+    case ids::status_bar:
+        statusBar()->setVisible(!statusBar()->isVisibleTo(this));
+        break;
+    case ids::help:
+    case ids::help_key:
+        open_help();
+        break;
+    case ids::html_export:
+        html_export();
+        break;
+    case ids::about:
+        about();
+        break;
+    case ids::init_command:
+        init_command();
+        break;
+    default:
+        if (id >= ids::recent_file_1 && id < ids::recent_file_1 + 4) {
+            open_recent(id - ids::recent_file_1);
+            break;
+        }
+        return false;
+    }
+    refresh_commands();
+    return true;
+}
+
+void CMainFrame::posted_command(int id)
+{
+    if (id == command_ids::close_window) {
+        close();
+        return;
+    }
+    // The jobs of an unattended run and what follows them belong to the run.
+    if (app_command && document_.context().unattended() && app_command(id)) {
+        if (id == command_ids::read_all || id == command_ids::write_all || id == command_ids::calibrate)
+            set_placement_lock(false);
+        view_->update_view();
+        update_caption();
+        refresh_commands();
+        return;
+    }
+    run_command(id);
+}
+
+void CMainFrame::note(std::string_view text)
+{
+    shell_.message(std::string(text), title(), Icon::information, Owner::main_window);
+}
+
+bool CMainFrame::confirm_discard()
+{
+    if (!document_.modified)
+        return true;
+    const std::string name =
+        path_.empty() ? std::string(texts::untitled) : QFileInfo(QString::fromStdString(path_)).fileName().toStdString();
+    switch (shell_.ask_yes_no_cancel(fill_placeholders(texts::ask_to_save, {name}), title(), Icon::warning)) {
+    case Choice::yes:
+        return file_save();
+    case Choice::no:
+        return true;
+    case Choice::cancel:
+        break;
+    }
+    return false;
+}
+
+void CMainFrame::file_new()
+{
+    if (!confirm_discard())
+        return;
+    view_->reset_document();
+    document_.on_new_document();
+    document_.modified = false;
+    path_.clear();
+    initial_update();
+}
+
+void CMainFrame::file_open()
+{
+    if (!confirm_discard())
+        return;
+    const QString path =
+        QFileDialog::getOpenFileName(this, q(texts::open_caption), QString(), q(zr740::texts::file_filter));
+    if (!path.isEmpty())
+        open_path(path.toStdString());
+}
+
+bool CMainFrame::open_path(const std::string& path)
+{
+    const auto variant = configuration_variant(file_bytes(path));
+    const int current = document_.context().run.description_variant;
+    if (variant && current <= 1 && *variant != current) {
+        const std::string theirs(variant_caption(*variant));
+        const std::string ours(variant_caption(current));
+        if (!shell_.ask_yes_no(fill_placeholders(texts::other_variant, {path, theirs, ours, theirs}), title(),
+                               Icon::question))
+            return false;
+    }
+    view_->reset_document();
+    const bool opened = open_configuration(document_, path);
+    if (opened) {
+        path_ = path;
+        remember_recent(path);
+    }
+    initial_update();
+    return opened;
+}
+
+bool CMainFrame::file_save()
+{
+    if (path_.empty())
+        return file_save_as();
+    return save_to(path_);
+}
+
+bool CMainFrame::file_save_as()
+{
+    QString path = QFileDialog::getSaveFileName(this, q(texts::save_caption), QString::fromStdString(path_),
+                                                q(zr740::texts::file_filter));
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += q(zr740::texts::file_extension);
+    return save_to(path.toStdString());
+}
+
+bool CMainFrame::save_to(const std::string& path)
+{
+    if (!save_configuration(document_, path))
+        return false;
+    path_ = path;
+    remember_recent(path);
+    update_caption();
+    return true;
+}
+
+void CMainFrame::open_recent(int index)
+{
+    if (static_cast<std::size_t>(index) >= recent_.size() || !confirm_discard())
+        return;
+    const std::string path = recent_[static_cast<std::size_t>(index)];
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        shell_.message(fill_placeholders(texts::recent_missing, {path}), title(), Icon::warning, Owner::main_window);
+        std::erase(recent_, path);
+        store_recent();
+        refresh_recent_menu();
+        return;
+    }
+    open_path(path);
+}
+
+void CMainFrame::tree_job(int id)
+{
+    DescBranch* root = document_.root();
+    if (!root) {
+        shell_.message(std::string(zr740::texts::tree_undefined), title(), Icon::stop, Owner::main_window);
+        return;
+    }
+    BatchEngine& engine = document_.engine();
+    bool done = false;
+    switch (id) {
+    case ids::read_all:
+        done = engine.read(root);
+        break;
+    case ids::write_all:
+        done = engine.write_all(root);
+        break;
+    case ids::write_changed:
+        done = engine.write_changed(root);
+        break;
+    default:
+        done = engine.compare(root);
+        break;
+    }
+    if (done)
+        view_->update_view();
+    update_caption();
+}
+
+void CMainFrame::link_check()
+{
+    Device& link = document_.link();
+    bool recognised = false;
+    shell_.set_wait_cursor(true);
+    {
+        // A scanner poll on the line finishes first; a batch job cannot run while this window
+        // thread is here.
+        std::lock_guard lock(link.port_lock());
+        if (!link.sio().is_open())
+            link.open_port(true);
+        recognised = (link.identify(true) & DeviceIO::recognised) != 0;
+    }
+    shell_.set_wait_cursor(false);
+    if (recognised)
+        set_status_note(QString::fromStdString(
+            fill_placeholders(texts::link_ok_note, {variant_caption(document_.context().run.description_variant)})));
+    update_caption();
+}
+
+void CMainFrame::init_command()
+{
+    if (!document_.device())
+        return;
+    std::string status;
+    int result = 0;
+    shell_.set_wait_cursor(true);
+    {
+        std::lock_guard lock(document_.link().port_lock());
+        result = document_.engine().init_command(status);
+    }
+    shell_.set_wait_cursor(false);
+    if (result != 0)
+        shell_.message(std::string(zr740::texts::init_failed) + status, title(), Icon::stop, Owner::main_window);
+}
+
+void CMainFrame::open_help()
+{
+    std::error_code error;
+    if (help_path.empty() || !std::filesystem::is_regular_file(help_path, error)) {
+        shell_.message(std::string(texts::help_missing), title(), Icon::warning, Owner::main_window);
+        return;
+    }
+    shell_.open_file(help_path);
+}
+
+void CMainFrame::html_export()
+{
+    DescBranch* root = document_.root();
+    if (!root) {
+        shell_.message(std::string(zr740::texts::tree_undefined), title(), Icon::stop, Owner::main_window);
+        return;
+    }
+    export_parameter_list(*root, variant_caption(document_.context().run.description_variant), shell_);
+}
+
+void CMainFrame::about()
+{
+    shell_.message(fill_placeholders(texts::about_text, {program_version_text(), copyright_text()}),
+                   std::string(texts::about_caption), Icon::information, Owner::main_window);
+}
+
+} // namespace zr740::ui

@@ -1,0 +1,106 @@
+#include "ui/qt_front.h"
+
+#include "app/app_context.h"
+#include "app/chlb5_app.h"
+#include "app/chlb5_doc.h"
+#include "app/command_line.h"
+#include "app/console_shell.h"
+#include "model/model_texts.h"
+#include "model/text.h"
+#include "ui/frame_texts.h"
+#include "ui/main_frame.h"
+#include "ui/qt_shell.h"
+#include "ui/splash_window.h"
+#include "ui/window_main.h"
+
+#include <QApplication>
+
+#include <iostream>
+
+namespace zr740::ui {
+namespace {
+
+QString q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// Without an instrument the program starts with the current transmitter's description.
+constexpr std::uint8_t offline_variant = 0;
+
+} // namespace
+
+QtFront::QtFront(QtShell& shell, Settings& settings)
+    : shell_(shell), settings_(settings), splash_(std::make_unique<CHeadBandDlg>(q(texts::splash_caption)))
+{
+    splash_->show();
+    // The splash must be drawn before the link check holds the window thread.
+    QApplication::processEvents();
+}
+
+QtFront::~QtFront() = default;
+
+void QtFront::close_splash() { splash_.reset(); }
+
+bool QtFront::link_check_failed(CHLB5Doc& document)
+{
+    // The connection setup window belongs here; until it exists the program opens without a link
+    // and says so in the status bar, so that a missing instrument never keeps it from starting.
+    close_splash();
+    document.context().run.description_variant = offline_variant;
+    offline_note_ = QString::fromStdString(fill_placeholders(texts::offline_note, {variant_caption(offline_variant)}));
+    return true;
+}
+
+bool QtFront::create_window(CHLB5Doc& document, const CommandLineSettings& settings,
+                            std::function<bool(int)> app_command)
+{
+    if (!fail_window_creation)
+        frame_ = std::make_unique<CMainFrame>(document, shell_, settings_);
+    if (!frame_) {
+        close_splash();
+        shell_.message(std::string(texts::windows_failed), std::string(zr740::texts::app_title), Icon::stop,
+                       Owner::none);
+        return false;
+    }
+    frame_->app_command = std::move(app_command);
+    frame_->initial_update();
+    if (!offline_note_.isEmpty())
+        frame_->set_status_note(offline_note_);
+
+    // Placement: the command line's place and size are kept until the job of the command line
+    // ends (without a job there is nothing to wait for); both sizes 0 start minimised; otherwise
+    // the window fills the screen.
+    const auto given = [&](std::uint8_t flag) { return (settings.placement & flag) != 0; };
+    const bool sized = given(placement_flags::width) && given(placement_flags::height);
+    if (sized && settings.width == 0 && settings.height == 0) {
+        frame_->showMinimized();
+    } else if (sized && given(placement_flags::x) && given(placement_flags::y)) {
+        frame_->setGeometry(settings.x, settings.y, settings.width, settings.height);
+        frame_->show();
+        frame_->set_placement_lock((settings.options & (option_flags::read | option_flags::write |
+                                                        option_flags::calibrate)) != 0);
+    } else {
+        frame_->showMaximized();
+    }
+    close_splash();
+    return true;
+}
+
+void QtFront::post(int command) { shell_.post_command(command); }
+
+void QtFront::run()
+{
+    QApplication::exec();
+    // The document goes away after this; nothing of the window may outlive it.
+    frame_.reset();
+}
+
+int run_with_windows(int& argc, char** argv, AppContext& context, Settings& settings,
+                     std::vector<std::string> serial_ports, const std::vector<std::string>& arguments)
+{
+    QApplication application(argc, argv);
+    QtShell shell;
+    QtFront front(shell, settings);
+    CHLB5App app(context, shell, settings, std::move(serial_ports), front);
+    return app.run(arguments);
+}
+
+} // namespace zr740::ui

@@ -1,0 +1,47 @@
+#pragma once
+// The window front of the application: the splash window during start-up, the main window once
+// the document exists, its placement from the command line, and the window thread's loop.
+
+#include "app/window_front.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace zr740 {
+class Settings;
+}
+
+namespace zr740::ui {
+
+class CHeadBandDlg;
+class CMainFrame;
+class QtShell;
+
+class QtFront : public WindowFront {
+public:
+    QtFront(QtShell& shell, Settings& settings);
+    ~QtFront() override;
+
+    bool link_check_failed(CHLB5Doc& document) override;
+    bool create_window(CHLB5Doc& document, const CommandLineSettings& settings,
+                       std::function<bool(int)> app_command) override;
+    void post(int command) override;
+    void run() override;
+
+    CMainFrame* frame() const { return frame_.get(); }
+    CHeadBandDlg* splash() const { return splash_.get(); }
+    // For tests: the main window cannot be created.
+    bool fail_window_creation = false;
+
+private:
+    void close_splash();
+
+    QtShell& shell_;
+    Settings& settings_;
+    std::unique_ptr<CHeadBandDlg> splash_;
+    std::unique_ptr<CMainFrame> frame_;
+    QString offline_note_;
+};
+
+} // namespace zr740::ui

@@ -1,0 +1,189 @@
+// zr740-screenshots: renders the README's pictures of the window offscreen, against the
+// instrument simulator: the main window after a read, an enumeration value being edited, and the
+// progress window of a running read.
+//
+//     zr740-screenshots [OUTPUT_FOLDER]        (default docs/screenshots)
+
+#include "app/app_context.h"
+#include "app/chlb5_doc.h"
+#include "platform/settings_store.h"
+#include "simulator/instrument_simulator.h"
+#include "ui/chlb5_tree_list_ctrl.h"
+#include "ui/chlb5_tree_list_view.h"
+#include "ui/main_frame.h"
+#include "ui/progress_window.h"
+#include "ui/qt_shell.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+
+namespace {
+
+using namespace zr740;
+
+// The link settings of the picture's session, kept in memory: the user's own stay untouched.
+class SessionSettings : public Settings {
+public:
+    int read_link_value(std::string_view name, int default_value) override
+    {
+        const auto found = values.find(std::string(name));
+        return found == values.end() ? default_value : found->second;
+    }
+    void write_link_value(std::string_view name, int value) override { values[std::string(name)] = value; }
+    std::optional<std::string> read_link_text(std::string_view name) override
+    {
+        const auto found = texts.find(std::string(name));
+        return found == texts.end() ? std::nullopt : std::optional<std::string>(found->second);
+    }
+    void write_link_text(std::string_view name, std::string_view text) override { texts[std::string(name)] = text; }
+    bool write_machine_text(std::string_view, std::string_view, std::string_view) override { return false; }
+
+    std::map<std::string, int> values;
+    std::map<std::string, std::string> texts;
+};
+
+// Shows the parameter's row, opening the branches above it; its index in column 0.
+QModelIndex show_row(ui::CMainFrame& frame, CHLB5Doc& document, const char* name)
+{
+    Parameter* parameter = document.root()->find_in_tree(name);
+    ui::TreeNode* node = parameter ? frame.view()->model().reveal(*parameter) : nullptr;
+    if (!node)
+        return {};
+    const QModelIndex index = frame.view()->model().index_of(*node);
+    frame.view()->tree()->scrollTo(index);
+    return index;
+}
+
+// Draws a top-level window (a popup, a dialog) into the picture of the main window where it
+// stands. Offscreen there is no window manager: a dialog gets a plain title bar drawn here.
+void paint_over(QPixmap& picture, QWidget& frame, QWidget& window, bool title_bar)
+{
+    QPainter painter(&picture);
+    QPoint at = window.mapToGlobal(QPoint(0, 0)) - frame.mapToGlobal(QPoint(0, 0));
+    if (title_bar) {
+        const int height = 26;
+        at.ry() = std::max(at.y(), height);
+        const QRect bar(at.x() - 1, at.y() - height, window.width() + 2, height);
+        painter.fillRect(bar, QColor(60, 90, 140));
+        painter.setPen(Qt::white);
+        QFont font = painter.font();
+        font.setBold(true);
+        painter.setFont(font);
+        painter.drawText(bar.adjusted(8, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
+        painter.setPen(QColor(60, 90, 140));
+        painter.drawRect(QRect(at.x() - 1, at.y(), window.width() + 1, window.height()));
+    }
+    painter.drawPixmap(at, window.grab());
+}
+
+bool save(const QPixmap& picture, const QString& path)
+{
+    if (!picture.save(path)) {
+        std::cerr << "zr740-screenshots: cannot write " << path.toStdString() << '\n';
+        return false;
+    }
+    std::cout << path.toStdString() << '\n';
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication application(argc, argv);
+    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots");
+    QDir().mkpath(output);
+
+    AppContext context;
+    context.program_folder = std::filesystem::path(argv[0]).parent_path().string();
+    context.auto_read = true;
+    sim::SimulatorOptions options;
+    options.description_path = context.program_folder + "/zr740.dat";
+    options.address = 16;
+    sim::InstrumentSimulator simulator(options);
+    if (!simulator.start()) {
+        std::cerr << "zr740-screenshots: " << simulator.error() << '\n';
+        return 1;
+    }
+    SessionSettings settings;
+    settings.texts["port_name"] = simulator.port_path();
+    settings.values["address"] = 16;
+
+    ui::QtShell shell;
+    shell.set_unattended_boxes(true);
+    CHLB5Doc document(context, shell, settings, {simulator.port_path()});
+    document.engine().window_linger = std::chrono::milliseconds{0};
+    if (document.link().open_port(true) != 0 || !document.link().check_link() || !document.on_new_document()) {
+        std::cerr << "zr740-screenshots: the simulated instrument does not answer\n";
+        return 1;
+    }
+    ui::CMainFrame frame(document, shell, settings);
+    frame.resize(1280, 820);
+    frame.initial_update();
+    frame.show();
+    QApplication::processEvents();
+
+    // 1. The main window after "Прочитать все параметры", the network branch open.
+    frame.run_command(139);
+    document.engine().wait_until_idle();
+    QTreeView* tree = frame.view()->tree();
+    show_row(frame, document, "0x0018");
+    const QModelIndex parity = show_row(frame, document, "0x000C");
+    if (parity.isValid())
+        tree->setCurrentIndex(parity);
+    QApplication::processEvents();
+    bool written = save(frame.grab(), output + "/main-window.png");
+
+    // 2. An enumeration value being edited: the parity's drop-down list open.
+    if (parity.isValid()) {
+        tree->edit(parity.siblingAtColumn(3));
+        QApplication::processEvents();
+        if (auto* combo = tree->findChild<QComboBox*>()) {
+            combo->showPopup();
+            QApplication::processEvents();
+            QPixmap picture = frame.grab();
+            paint_over(picture, frame, *combo->view()->window(), false);
+            written = save(picture, output + "/enumeration-edit.png") && written;
+            combo->hidePopup();
+        }
+        tree->closePersistentEditor(parity.siblingAtColumn(3));
+        QApplication::processEvents();
+    }
+
+    // 3. The progress window of a read on a slow line, taken while it runs, then stopped. The tree
+    // is not painted while a job runs; the screen keeps what it showed before, as drawn here.
+    const QPixmap before_job = frame.grab();
+    simulator.inject(sim::Fault::delayed(std::chrono::milliseconds{30}, -1));
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        ui::CProgressDlg* window = shell.progress_window();
+        if (!window || window->log()->count() < 15)
+            return;
+        poll.stop();
+        QPixmap picture = before_job;
+        paint_over(picture, frame, *window, true);
+        written = save(picture, output + "/progress-window.png") && written;
+        window->abort_button()->click();
+    });
+    poll.start(10);
+    frame.run_command(139);
+    document.engine().wait_until_idle();
+    frame.close();
+    return written ? 0 : 1;
+}
