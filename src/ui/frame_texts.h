@@ -172,7 +172,8 @@ inline constexpr std::string_view offline_note =
 inline constexpr std::string_view link_ok_note = "Связь с прибором: %s";
 
 inline constexpr std::string_view about_caption = "О программе";
-inline constexpr std::string_view about_text = "Конфигуратор ЗР740\nВерсия %s\n%s";
+// Version, copyright, then the licence the program is distributed under.
+inline constexpr std::string_view about_text = "Конфигуратор ЗР740\nВерсия %s\n%s\n\n%s";
 
 // The progress window.
 inline constexpr std::string_view progress_title = "Прибор <==> программа";

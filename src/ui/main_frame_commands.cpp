@@ -374,7 +374,7 @@ void CMainFrame::html_export()
 
 void CMainFrame::about()
 {
-    shell_.message(fill_placeholders(texts::about_text, {program_version_text(), copyright_text()}),
+    shell_.message(fill_placeholders(texts::about_text, {program_version_text(), copyright_text(), licence_text()}),
                    std::string(texts::about_caption), Icon::information, Owner::main_window);
 }
 

@@ -204,6 +204,7 @@ TEST_F(FrameMenuTest, HelpPageExportAndAbout)
     const auto about = boxes("О программе");
     ASSERT_EQ(about.size(), 1u);
     EXPECT_EQ(about[0].text.rfind("Конфигуратор ЗР740\nВерсия ", 0), 0u);
+    EXPECT_NE(about[0].text.find("GPL-3.0-or-later"), std::string::npos);
 }
 
 } // namespace
