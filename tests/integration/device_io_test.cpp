@@ -170,7 +170,6 @@ TEST_F(DeviceIOTest, QueuedRetryAnsweredAfterALateReplyIsNotTheNextReply)
     SimulatorOptions options;
     options.pace = true;
     start(options);
-    device.sio().silence_on_pseudo_terminal = true;
     device.sio().automatic_converter = 1;
     ASSERT_TRUE(simulator->set_value(0x0018, "1.250"));
     ASSERT_TRUE(simulator->set_value(0x001A, "-2.500"));
