@@ -71,6 +71,8 @@ int main()
             return 1;
         // As the link check leaves it with an automatic converter: no RTS keying per byte.
         link.sio().automatic_converter = 1;
+        // Software against software: libmodbus keeps no silence between frames either.
+        link.sio().silence_on_pseudo_terminal = false;
         zr740::Parameter address("0x0007");
         address.register_count = 1;
         address.type_text = "int";

@@ -34,9 +34,9 @@ struct Target {
 // Neighbours of the same shape (four two-register floats, two one-register ints, two four-register
 // texts): a reply taken for the wrong request shows as a wrong value.
 constexpr Target targets[] = {
-    {"0x0018", 2, "float", "1.250"}, {"0x001A", 2, "float", "-2.500"}, {"0x001C", 2, "float", "30.000"},
-    {"0x0022", 2, "float", "12.000"}, {"0x0010", 1, "int", "7"},       {"0x0016", 1, "int", "2"},
-    {"0x0000", 4, "ASCI", nullptr},    {"0x0040", 4, "string", nullptr},
+    {"0x0018", 2, "float", "1.250"},  {"0x001A", 2, "float", "-2.500"}, {"0x001C", 2, "float", "30.000"},
+    {"0x0022", 2, "float", "12.000"}, {"0x0010", 1, "int", "7"},        {"0x0016", 1, "int", "2"},
+    {"0x0000", 4, "ASCI", nullptr},   {"0x0040", 4, "string", nullptr},
 };
 
 struct Figures {
@@ -76,10 +76,18 @@ Figures soak(zr740::sim::InstrumentSimulator& simulator, zr740::DeviceIO& link, 
         if (faults && draw % 100 < 5) {
             ++figures.faults;
             switch ((draw >> 8) % 4) {
-            case 0: simulator.inject(Fault::late(late, false, 1)); break;
-            case 1: simulator.inject(Fault::echo(1)); break;
-            case 2: simulator.inject(Fault::glitch(static_cast<std::uint8_t>(draw >> 16), 1)); break;
-            default: simulator.inject(Fault::bad_crc(1)); break;
+            case 0:
+                simulator.inject(Fault::late(late, false, 1));
+                break;
+            case 1:
+                simulator.inject(Fault::echo(1));
+                break;
+            case 2:
+                simulator.inject(Fault::glitch(static_cast<std::uint8_t>(draw >> 16), 1));
+                break;
+            default:
+                simulator.inject(Fault::bad_crc(1));
+                break;
             }
         }
         parameter.value_text = "?";
@@ -135,8 +143,8 @@ int main(int argc, char** argv)
     std::printf("reads %d, reply time-out %u ms\n", reads, link.sio().reply_timeout);
     std::printf("%-12s wrong values %d  failed reads %d  time %.2f s\n", "no faults", clean.wrong, clean.failed,
                 clean.seconds);
-    std::printf("%-12s wrong values %d  failed reads %d  time %.2f s  (%d faulty replies)\n", "5% faults",
-                faulty.wrong, faulty.failed, faulty.seconds, faulty.faults);
+    std::printf("%-12s wrong values %d  failed reads %d  time %.2f s  (%d faulty replies)\n", "5% faults", faulty.wrong,
+                faulty.failed, faulty.seconds, faulty.faults);
     std::printf("time with faults / without %.1f; extra per faulty reply %.0f ms; goal: 0 wrong values\n",
                 faulty.seconds / clean.seconds,
                 faulty.faults ? (faulty.seconds - clean.seconds) / faulty.faults * 1e3 : 0.0);

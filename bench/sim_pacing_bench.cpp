@@ -2,7 +2,7 @@
 // against the lower bound of the line itself: per exchange, request and reply characters times the
 // character time, plus the slave's 3.5 characters of end-of-frame silence and its turnaround, plus
 // the master's silence between the end of a reply and its next request (3.5 characters, 1.75 ms
-// above 19200 baud), which the link keeps here as on a real line.
+// above 19200 baud), which the link keeps, as on a real line.
 // Goal: within 5% of the bound at 9600 baud and within 15% at 115200.
 //
 // The master is the program's own link: DeviceIO::read_registers on the termios line, as the
@@ -98,8 +98,6 @@ void BM_PacedReads(benchmark::State& state)
     }
     // As the link check leaves it with an automatic converter: no RTS keying per byte.
     link.sio().automatic_converter = 1;
-    // The simulator paces its line: the master keeps the silence between frames as on a wire.
-    link.sio().silence_on_pseudo_terminal = true;
 
     const auto character = zr740::sim::character_time(simulator.network());
     const auto master_silence = std::chrono::duration_cast<std::chrono::nanoseconds>(

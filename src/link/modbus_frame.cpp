@@ -104,7 +104,8 @@ bool reply_answers(std::span<const std::uint8_t> request, std::span<const std::u
         return reply[2] == 2 * ((request[4] << 8) | request[5]) && reply.size() == std::size_t{reply[2]} + 5;
     case 6:
     case 16:
-        return request.size() >= 8 && reply.size() == 8 && std::equal(reply.begin() + 2, reply.begin() + 6, request.begin() + 2);
+        return request.size() >= 8 && reply.size() == 8 &&
+               std::equal(reply.begin() + 2, reply.begin() + 6, request.begin() + 2);
     default:
         return true;
     }

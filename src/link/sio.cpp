@@ -373,7 +373,11 @@ bool Sio::settle()
         }
     }
     settle_pending_ = false;
-    (void)tcflush(fd_, TCIFLUSH);
+    // Whatever is still queued: reading it away costs one call when there is nothing, less than a
+    // flush of the driver's queues.
+    std::array<std::uint8_t, 64> stale{};
+    while (::read(fd_, stale.data(), stale.size()) > 0) {
+    }
     return true;
 }
 

@@ -67,10 +67,10 @@ public:
     // Sends the request and gathers the reply into `reply` (reply_capacity bytes). A device that has
     // gone away (hung-up tty) reads as a silent line: 2 after the reply time-out, never a busy loop.
     //
-    // Before sending, whatever is left on the line is discarded: on a real line the transfer first
-    // waits until the line has been silent for 3.5 character times (1.75 ms above 19200 baud), as
-    // a Modbus master must, discarding what arrives meanwhile; after expect_late_reply() or an
-    // aborted transfer it waits for silence as long as the reply time-out.
+    // Before sending, whatever is left on the line is discarded: the transfer first waits until the
+    // line has been silent for 3.5 character times (1.75 ms above 19200 baud) since the last byte
+    // that came, as a Modbus master must, discarding what arrives meanwhile; after
+    // expect_late_reply() or an aborted transfer it waits for silence as long as the reply time-out.
     //
     // A Modbus reply is found among the gathered bytes (find_reply): stray leading bytes, a local
     // echo of the request and frames that answer something else are passed over. On result 0 the
@@ -113,9 +113,10 @@ public:
     PortTimeouts timeouts;
     float character_time = 0.0f; // ms
     std::uint16_t reply_timeout = 0; // ms
-    // A pseudo-terminal has no wire: the silence between frames is skipped there unless this is set
-    // (a simulator that paces its line like a real slave).
-    bool silence_on_pseudo_terminal = false;
+    // A pseudo-terminal has no wire, but the program at its other end may behave like a slave on
+    // one (the simulator pacing its line), with replies that go on after the one taken. Only a
+    // comparison of software with software turns the silence off there.
+    bool silence_on_pseudo_terminal = true;
 
     // The silence a master keeps between the end of a reply and its next request (ms).
     double interframe_silence() const;

@@ -24,7 +24,7 @@ using Registers = std::map<std::uint16_t, std::uint16_t>;
 
 // Two pseudo-terminals joined back to back: what one side's program writes, the other's reads.
 class NullModem {
-public:
+  public:
     NullModem() : stop_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
     {
         relay_ = std::thread([this] { run(); });
@@ -42,7 +42,7 @@ public:
     const std::string& left() const { return a_.slave_path(); }
     const std::string& right() const { return b_.slave_path(); }
 
-private:
+  private:
     void run()
     {
         std::uint8_t buffer[512];
@@ -70,7 +70,7 @@ private:
 
 // libmodbus serving holding registers on a line, in a thread of its own.
 class LibmodbusSlave {
-public:
+  public:
     LibmodbusSlave(const std::string& path, int address, const Registers& registers)
     {
         mapping_ = modbus_mapping_new(0, 0, register_count, 0);
@@ -104,7 +104,7 @@ public:
     // Read once the program has stopped talking to it.
     std::uint16_t value(std::uint16_t number) const { return mapping_->tab_registers[number]; }
 
-private:
+  private:
     void serve()
     {
         std::uint8_t request[MODBUS_RTU_MAX_ADU_LENGTH];
@@ -123,7 +123,7 @@ private:
 };
 
 class IndependentSlave : public testing::SimulatedDocument {
-protected:
+  protected:
     void SetUp() override
     {
         SimulatedDocument::SetUp();

@@ -23,14 +23,17 @@ struct FaultRow {
     std::vector<Fault> faults;
 };
 
-void PrintTo(const FaultRow& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const FaultRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
 
 // Registers of the shipped description, and a little room around them.
 constexpr std::uint16_t last_register = 0x0400;
 using Registers = std::map<std::uint16_t, std::uint16_t>;
 
 class LineFaults : public testing::SimulatedDocument, public ::testing::WithParamInterface<FaultRow> {
-protected:
+  protected:
     void SetUp() override
     {
         SimulatedDocument::SetUp();
@@ -153,23 +156,22 @@ constexpr std::uint16_t damping = 0x0018;
 
 INSTANTIATE_TEST_SUITE_P(
     EveryFault, LineFaults,
-    ::testing::Values(
-        FaultRow{"local echo", {Fault::echo(-1)}},
-        FaultRow{"glitch byte before every reply", {Fault::glitch(0xFF, -1)}},
-        FaultRow{"glitch byte equal to the address", {Fault::glitch(instrument_address, -1)}},
-        FaultRow{"stray byte after every reply", {Fault::stray(0x05, 1ms, -1)}},
-        FaultRow{"short reply for one register", {Fault::short_reply(-1).at(damping)}},
-        FaultRow{"short replies", {Fault::short_reply(3)}},
-        FaultRow{"late reply caught by the retry", {Fault::late(300ms, false, 2)}},
-        FaultRow{"late replies after both tries", {Fault::late(500ms, false, -1).at(damping)}},
-        FaultRow{"duplicate replies", {Fault::duplicate(-1)}},
-        FaultRow{"damaged replies", {Fault::bad_crc(3), Fault::bad_crc(-1).at(damping)}},
-        FaultRow{"another slave answers", {Fault::wrong_address(0, 3)}},
-        FaultRow{"no reply", {Fault::no_reply(3)}},
-        FaultRow{"reply in pieces", {Fault::split(3, 5ms, 4)}},
-        FaultRow{"everything at once",
-                 {Fault::echo(-1), Fault::glitch(0x05, -1), Fault::duplicate(-1), Fault::stray(0x05, 1ms, -1),
-                  Fault::late(300ms, false, 1)}}),
+    ::testing::Values(FaultRow{"local echo", {Fault::echo(-1)}},
+                      FaultRow{"glitch byte before every reply", {Fault::glitch(0xFF, -1)}},
+                      FaultRow{"glitch byte equal to the address", {Fault::glitch(instrument_address, -1)}},
+                      FaultRow{"stray byte after every reply", {Fault::stray(0x05, 1ms, -1)}},
+                      FaultRow{"short reply for one register", {Fault::short_reply(-1).at(damping)}},
+                      FaultRow{"short replies", {Fault::short_reply(3)}},
+                      FaultRow{"late reply caught by the retry", {Fault::late(300ms, false, 2)}},
+                      FaultRow{"late replies after both tries", {Fault::late(500ms, false, -1).at(damping)}},
+                      FaultRow{"duplicate replies", {Fault::duplicate(-1)}},
+                      FaultRow{"damaged replies", {Fault::bad_crc(3), Fault::bad_crc(-1).at(damping)}},
+                      FaultRow{"another slave answers", {Fault::wrong_address(0, 3)}},
+                      FaultRow{"no reply", {Fault::no_reply(3)}},
+                      FaultRow{"reply in pieces", {Fault::split(3, 5ms, 4)}},
+                      FaultRow{"everything at once",
+                               {Fault::echo(-1), Fault::glitch(0x05, -1), Fault::duplicate(-1),
+                                Fault::stray(0x05, 1ms, -1), Fault::late(300ms, false, 1)}}),
     [](const ::testing::TestParamInfo<FaultRow>& row) {
         std::string name = row.param.name;
         for (auto& c : name)

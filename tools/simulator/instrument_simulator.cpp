@@ -8,6 +8,7 @@
 #include "simulator/modbus_slave.h"
 #include "simulator/serial_endpoint.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <iostream>
@@ -313,6 +314,8 @@ bool InstrumentSimulator::send(const std::vector<std::uint8_t>& bytes, const Rep
         position += character;
         due[i] = position;
     }
+    if (!due.empty())
+        line_free_ = due.back();
     std::size_t sent = 0;
     while (sent < bytes.size()) {
         if (!wait_until(due[sent]))
@@ -413,8 +416,11 @@ bool InstrumentSimulator::handle(FrameAssembler& assembler, std::vector<std::uin
     if (!out.shape.silent && !out.bytes.empty()) {
         const auto turnaround = options_.pace ? std::chrono::duration_cast<Clock::duration>(options_.turnaround)
                                               : Clock::duration::zero();
-        const auto start =
-            (options_.pace ? complete : Clock::now()) + turnaround + out.shape.delay + out.shape.late;
+        auto start = (options_.pace ? complete : Clock::now()) + turnaround + out.shape.delay + out.shape.late;
+        // On a line a reply cannot begin before the slave's previous one has ended: a request
+        // heard (queued) meanwhile is answered one turnaround after it.
+        if (options_.pace)
+            start = std::max(start, line_free_ + turnaround);
         if (out.shape.late.count() > 0 && out.shape.busy_deaf) {
             // Busy all this time, the slave heard nothing of what came meanwhile.
             if (!wait_until(start))

@@ -128,6 +128,7 @@ private:
     FaultPlan faults_;
     std::uint32_t garbage_seed_ = 0;
     FrameAssembler* listening_ = nullptr; // paced: the serving thread's assembler
+    Clock::time_point line_free_{};       // paced: when the last reply's last byte has left
 
     std::atomic<std::uint64_t> frames_{0};
     std::atomic<std::uint64_t> requests_{0};
