@@ -12,8 +12,10 @@
 #include "ui/tree_texts.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -87,8 +89,22 @@ CHLB5TreeListView::CHLB5TreeListView(CHLB5Doc& document, Shell& shell, QWidget* 
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     tree_->header()->setStretchLastSection(false);
     tree_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (int column = 0; column < CHLB5TreeListCtrl::column_count; ++column)
-        tree_->header()->resizeSection(column, CHLB5TreeListCtrl::column_width(column));
+    // The widths are those the users know, widened where the heading or the longest attribute text
+    // would otherwise be clipped in the desktop's font.
+    const QFontMetrics metrics(tree_->font());
+    const int cell_margin = 2 * tree_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree_) + 8;
+    auto text_width = [&](std::string_view text) {
+        return metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<int>(text.size()))) + cell_margin;
+    };
+    for (int column = 0; column < CHLB5TreeListCtrl::column_count; ++column) {
+        const QString heading = model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        int width = std::max(CHLB5TreeListCtrl::column_width(column), metrics.horizontalAdvance(heading) + 2 * cell_margin);
+        if (column == 4)
+            width = std::max({width, text_width(zr740::texts::attr_read_only), text_width(zr740::texts::attr_editable)});
+        if (column == 5)
+            width = std::max(width, text_width(zr740::texts::attr_user));
+        tree_->header()->resizeSection(column, width);
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
