@@ -3,11 +3,11 @@
 
 #include "tree_fixture.h"
 
-#include <algorithm>
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QSignalSpy>
 
+#include <algorithm>
 #include <set>
 
 namespace zr740::testing {
