@@ -15,6 +15,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPainter>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -134,6 +135,12 @@ bool CHLB5TreeListView::eventFilter(QObject* watched, QEvent* event)
             repaint_pending_ = true;
             repaint_after_job();
         }
+        // The rows as they were when the job began, rather than a blank area where the window was
+        // covered meanwhile.
+        if (!frozen_.isNull()) {
+            QPainter painter(tree_->viewport());
+            painter.drawPixmap(0, 0, frozen_);
+        }
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -149,6 +156,14 @@ void CHLB5TreeListView::repaint_after_job()
         repaint_pending_ = false;
         tree_->viewport()->update();
     });
+}
+
+void CHLB5TreeListView::freeze_picture()
+{
+    // Only while no job runs: the picture is painted from the live rows. It stays until the next
+    // job replaces it, as a timer left from an earlier job may fire after this one has begun.
+    if (!document_.engine().job_active())
+        frozen_ = tree_->viewport()->grab();
 }
 
 void CHLB5TreeListView::set_document_title(const QString& title)

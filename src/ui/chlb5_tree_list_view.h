@@ -4,6 +4,7 @@
 // and single-parameter commands, the navigation between problem parameters, and the scanner rows
 // fed from the scanners' result queue.
 
+#include <QPixmap>
 #include <QTreeView>
 #include <QWidget>
 
@@ -56,6 +57,8 @@ public:
     // 276, 277, 279-282, 32808, 32809, 32811; false for any other id.
     bool run_view_command(int id);
     QTreeView* tree() const;
+    // Keeps a picture of the rows as they are now, shown while a batch job holds back painting.
+    void freeze_picture();
 
     // The document title shown in the root row; the frame sets it when the title changes.
     void set_document_title(const QString& title);
@@ -93,6 +96,7 @@ private:
     TreeItemDelegate* delegate_;
     QTreeView* tree_;
     bool repaint_pending_ = false;
+    QPixmap frozen_;
 };
 
 } // namespace zr740::ui

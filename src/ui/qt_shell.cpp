@@ -292,6 +292,8 @@ int QtShell::run_progress(const std::string& caption, int total, const std::func
     window.start(q(caption), total);
     connect(&window, &CProgressDlg::abortRequested, this, [&abort] { abort(); });
     progress_ = &window;
+    if (before_job)
+        before_job();
     window.show();
     started();
     const int result = window.wait_until_closed();

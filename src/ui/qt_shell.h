@@ -52,6 +52,9 @@ public:
     std::function<void(int)> on_command;
     std::function<void()> on_scan_results;
     std::function<void()> on_update_views;
+    // Called on the window thread just before a batch job is handed to the exchange thread, while
+    // the tree may still be read safely.
+    std::function<void()> before_job;
 
     // Boxes are recorded and not shown while this is set; questions take the preset answers in
     // order and "no" once they run out. Off: boxes are shown unless an answer is preset.
