@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The calibration window from the main window's command: each "Применить" writes its own register
-// with the text typed beside it, and the outcome comes as a box.
+// The calibration window from the main window's command and from the "calibrate" option of a run
+// with windows: each "Применить" writes its own register with the text typed beside it, and the
+// outcome comes as a box.
 
 #include "dialog_fixture.h"
 
+#include "app/app_texts.h"
+#include "app/chlb5_app.h"
 #include "device/device_texts.h"
 #include "ui/calibration_dialog.h"
+#include "ui/qt_front.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,6 +54,36 @@ TEST_F(DialogsCalibrationTest, EachButtonWritesItsOwnGroupsValue)
     EXPECT_EQ(shown[1].text, texts::calibration_bad_input);
     EXPECT_EQ(shown[2].caption, texts::calibration_done_caption);
     EXPECT_EQ(shown[2].icon, Icon::warning);
+}
+
+// The option opens the window over the main window instead of saying that only a window can do it.
+TEST_F(DialogsCalibrationTest, TheCalibrateOptionOpensTheWindow)
+{
+    frame.reset();
+    document.reset();
+    shell.clear_shown_boxes();
+    bool seen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* window = qobject_cast<ui::CPageUstirovka*>(QApplication::activeModalWidget());
+        if (!window)
+            return;
+        poll.stop();
+        seen = true;
+        window->range_edit()->setText("20");
+        window->range_button()->click();
+        window->close_button()->click();
+    });
+    poll.start(20);
+    ui::QtFront front(shell, memory);
+    CHLB5App app(context, shell, memory, {}, front);
+    app.run({"-calibrate/0x0007:" + std::to_string(address) + "/port:" + simulator->port_path()});
+
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(simulator->registers(0x0036, 2), (std::vector<std::uint16_t>{0x41A0, 0x0000})); // 20.0
+    for (const auto& box : shell.shown_boxes())
+        EXPECT_NE(box.text, texts::calibration_needs_window);
+    EXPECT_EQ(boxes(texts::calibration_done_caption).size(), 1u);
 }
 
 } // namespace
