@@ -9,6 +9,7 @@
 #include "app/exit_code.h"
 #include "app/html_export.h"
 #include "app/window_front.h"
+#include "device/base_device.h"
 #include "device/device_texts.h"
 #include "model/model_texts.h"
 #include "model/text.h"
@@ -328,9 +329,12 @@ bool CHLB5App::run_command(int command)
             run_tree_job(command == command_ids::write_all);
         return true;
     case command_ids::calibrate:
-        // Corrections are entered in the calibration window; an unattended run has none.
-        shell_.message(std::string(texts::calibration_needs_window), std::string(texts::app_title), Icon::warning,
-                       Owner::main_window);
+        // Corrections are entered in the calibration window; a run without windows has none.
+        if (auto* device = document.device(); device && device->supports_calibration() && shell_.has_main_window())
+            device->calibrate();
+        else
+            shell_.message(std::string(texts::calibration_needs_window), std::string(texts::app_title),
+                           Icon::warning, Owner::main_window);
         events_.set(job_done);
         return true;
     case command_ids::apply_request:

@@ -93,11 +93,11 @@ void CHLB5Doc::on_apply_command()
             link_.open_port(true);
         }
     } else {
-        const auto choices = shell_.apply_dialog(apply_settings_text(&link_, *device_), [&](const ApplyChoices& boxes) {
+        // The confirmation has already moved the program's settings when the user asked for it and
+        // reopened the port; doing it again here would only reopen the port a second time.
+        shell_.apply_dialog(apply_settings_text(&link_, *device_), [&](const ApplyChoices& boxes) {
             confirm_apply(*device_, link_, shell_, boxes);
         });
-        if (choices && choices->change_program_settings && copy_network_values(link_))
-            link_.open_port(true);
     }
     shell_.update_all_views();
 }

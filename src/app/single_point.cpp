@@ -108,6 +108,23 @@ std::vector<std::string> single_point_exchange(const DescriptionLists& lists, De
     return lines;
 }
 
+std::vector<std::string> single_point_names(const DescriptionLists& lists)
+{
+    std::vector<std::string> names;
+    names.reserve(lists.parameters().size());
+    for (const auto& descriptor : lists.parameters())
+        names.push_back(descriptor->name);
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}
+
+std::string single_point_description(const DescriptionLists& lists, std::string_view name)
+{
+    const DescParameter* descriptor = find_described_parameter(lists, name);
+    return descriptor ? single_point_parameter(*descriptor).caption : std::string();
+}
+
 std::string single_point_identifier(std::string_view name)
 {
     std::array<char, 24> text{};

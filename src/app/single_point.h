@@ -37,6 +37,13 @@ std::vector<std::string> single_point_exchange(const DescriptionLists& lists, De
                                                std::string_view name, SinglePointOperation operation,
                                                const std::string& value);
 
+// The names of the name box: every described parameter once, sorted.
+std::vector<std::string> single_point_names(const DescriptionLists& lists);
+
+// What the dialog shows about a chosen name: the described caption with "_" as blanks; empty when
+// the name is not described.
+std::string single_point_description(const DescriptionLists& lists, std::string_view name);
+
 // "0x" and the register number the name stands for (the name read as hexadecimal), e.g. "0x18".
 std::string single_point_identifier(std::string_view name);
 

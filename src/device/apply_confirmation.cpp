@@ -16,6 +16,9 @@ namespace {
 
 // The pause around the broadcast, so the instrument has left the previous exchange behind.
 constexpr std::chrono::milliseconds broadcast_pause{100};
+// A broadcast is never answered, so nothing tells whether it arrived: sending it more than once is
+// the only way to make it reliable, and a repeated apply command does no harm.
+constexpr int broadcast_repeats = 3;
 
 std::string parameter_report(std::string_view name, const std::string& status)
 {
@@ -72,7 +75,9 @@ int confirm_apply(BaseDevice::CBaseDevice& device, Device& link, Shell& shell, c
     const int written = link.read_registers(apply, true);
     const std::string apply_status = apply.status_text;
 
-    copy_network_values(link);
+    // The box says "change the program's settings": unchecked, they stay as they are.
+    if (choices.change_program_settings)
+        copy_network_values(link);
     link.open_port(true);
 
     // Whether the instrument answers at its new settings tells the user more than the failed write.
@@ -82,8 +87,11 @@ int confirm_apply(BaseDevice::CBaseDevice& device, Device& link, Shell& shell, c
         report = parameter_report("dev", probe.status_text);
 
     if (choices.broadcast) {
-        std::this_thread::sleep_for(broadcast_pause);
-        link.read_registers(device.apply_parameter(true), true);
+        const int sends = choices.send_three_times ? broadcast_repeats : 1;
+        for (int i = 0; i < sends; ++i) {
+            std::this_thread::sleep_for(broadcast_pause);
+            link.read_registers(device.apply_parameter(true), true);
+        }
         std::this_thread::sleep_for(broadcast_pause);
     }
 

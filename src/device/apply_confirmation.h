@@ -24,8 +24,9 @@ std::string apply_settings_text(Device* link, const BaseDevice::CBaseDevice& dev
 bool copy_network_values(Device& link);
 
 // OK of the apply dialog: writes the apply command, moves the program to the instrument's new
-// settings, checks that the instrument answers there, optionally broadcasts the command, and reports
-// a failed apply write. Returns 0 when the apply write succeeded, else its transaction code.
+// settings (only when the user asked for it) and reopens the port, checks that the instrument answers
+// there, optionally broadcasts the command (three times when asked), and reports a failed apply write:
+// with the "dev" read's failure when the instrument does not answer, else with the apply write's own. Returns 0 when the apply write succeeded, else its transaction code.
 int confirm_apply(BaseDevice::CBaseDevice& device, Device& link, Shell& shell, const ApplyChoices& choices);
 
 } // namespace zr740

@@ -1,5 +1,6 @@
 #include "device/zr740_device.h"
 
+#include "device/calibration.h"
 #include "device/device_document.h"
 #include "device/device_texts.h"
 #include "link/device.h"
@@ -29,7 +30,11 @@ const RuntimeClass& CZR740::runtime_class() const
 
 void CZR740::calibrate()
 {
-    // The offset and range corrections are a dialog of the front end; it is not part of this core.
+    Device& link = document_.link();
+    Shell& shell = document_.shell();
+    shell.calibration_dialog([&link, &shell](bool range, const std::string& typed) {
+        apply_correction(link, shell, range ? Correction::range : Correction::offset, typed);
+    });
 }
 
 Parameter* CZR740::limit_parameter(Limit which)

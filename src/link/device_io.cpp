@@ -133,6 +133,9 @@ int DeviceIO::modbus_transaction(std::uint8_t function, std::span<const std::uin
     int timeouts = 0;
     int line_errors = 0;
     TransferResult result = transfer_ok;
+    // A broadcast is never answered: waiting would only end in a time-out and a second sending.
+    if (broadcast)
+        return sio_.transfer(frame.request, reply.data(), count, ReplyEnd::none);
     while (true) {
         trace_.set_retry(timeouts + line_errors);
         result = sio_.transfer(frame.request, reply.data(), count);

@@ -407,8 +407,9 @@ TransferResult Sio::transfer(std::span<const std::uint8_t> request, std::uint8_t
     const bool sent = send(request, line_dead);
     const std::int64_t sent_at = monotonic_ns();
     ReplyLocation location;
-    const TransferResult result =
-        sent ? receive(request, reply, reply_count, end, line_dead, location) : transfer_aborted;
+    TransferResult result = transfer_aborted;
+    if (sent)
+        result = end == ReplyEnd::none ? transfer_ok : receive(request, reply, reply_count, end, line_dead, location);
     if (trace_) {
         const auto response_us = static_cast<std::uint64_t>((monotonic_ns() - sent_at) / 1000);
         trace_->record(request, std::span<const std::uint8_t>(reply, static_cast<std::size_t>(reply_count)),

@@ -27,7 +27,9 @@ enum TransferResult : int {
 
 // How the end of a reply is recognised: the Modbus-RTU completeness rule, or the carriage return
 // that closes a Korvel frame.
-enum class ReplyEnd { modbus, carriage_return };
+// How the reply ends; `none` for a request nobody answers (a broadcast): the transfer returns once
+// the request has gone out.
+enum class ReplyEnd { modbus, carriage_return, none };
 
 // What a line error reported by the driver means for a running transfer: a line error (3) when no
 // byte has come, the end of the transfer with what came (0) after a parity error, and nothing (go on

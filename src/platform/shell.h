@@ -89,6 +89,10 @@ public:
     {
         return std::nullopt;
     }
+    // The calibration window, shown modally: `apply` is the handler of its two "Применить" buttons
+    // (true for the range correction) with the text typed beside the button. Returns false, showing
+    // nothing, when there are no windows.
+    virtual bool calibration_dialog(const std::function<void(bool, const std::string&)>& /*apply*/) { return false; }
 };
 
 } // namespace zr740

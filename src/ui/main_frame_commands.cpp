@@ -18,6 +18,7 @@
 #include "ui/chlb5_tree_list_view.h"
 #include "ui/frame_texts.h"
 #include "ui/qt_shell.h"
+#include "ui/single_point_dialog.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -102,9 +103,11 @@ bool CMainFrame::run_command(int id)
     case command_ids::apply_request:
         document_.on_apply_command();
         break;
-    case ids::single_point:
-        note(texts::not_yet_single_point);
+    case ids::single_point: {
+        CSinglePoint dialog(document_.lists(), document_.link(), shell_, this);
+        dialog.exec();
         break;
+    }
     case ids::link_check:
         link_check();
         break;
@@ -130,7 +133,7 @@ bool CMainFrame::run_command(int id)
         break;
     case ids::calibration:
         if (auto* device = document_.device(); device && device->supports_calibration())
-            note(texts::not_yet_calibration);
+            device->calibrate();
         break;
     case ids::toolbar:
         toolbar_->setVisible(!toolbar_->isVisibleTo(this));

@@ -1,6 +1,8 @@
 #include "ui/qt_shell.h"
 
 #include "model/model_texts.h"
+#include "ui/apply_dialog.h"
+#include "ui/calibration_dialog.h"
 #include "ui/frame_texts.h"
 #include "ui/progress_window.h"
 
@@ -381,11 +383,20 @@ void QtShell::update_all_views()
         on_update_views();
 }
 
-std::optional<ApplyChoices> QtShell::apply_dialog(const std::string&, const std::function<void(const ApplyChoices&)>&)
+std::optional<ApplyChoices> QtShell::apply_dialog(const std::string& settings_text,
+                                                  const std::function<void(const ApplyChoices&)>& on_ok)
 {
-    message(std::string(texts::not_yet_apply), std::string(zr740::texts::app_title), Icon::information,
-            Owner::main_window);
-    return std::nullopt;
+    CApply dialog(settings_text, on_ok, main_window_.data());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.choices();
+}
+
+bool QtShell::calibration_dialog(const std::function<void(bool, const std::string&)>& apply)
+{
+    CPageUstirovka dialog(apply, main_window_.data());
+    dialog.exec();
+    return true;
 }
 
 } // namespace zr740::ui

@@ -87,10 +87,10 @@ public:
     bool has_main_window() const override;
     void scan_results_ready() override;
     void update_all_views() override;
-    // The apply dialog is a window of its own that this version does not have yet: it says so and
-    // counts as cancelled.
+    // The apply and calibration windows, modal over the main window.
     std::optional<ApplyChoices> apply_dialog(const std::string& settings_text,
                                              const std::function<void(const ApplyChoices&)>& on_ok) override;
+    bool calibration_dialog(const std::function<void(bool, const std::string&)>& apply) override;
 
 private:
     bool on_window_thread() const;

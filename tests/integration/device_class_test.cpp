@@ -121,5 +121,39 @@ TEST_F(DeviceClassTest, AFailedApplyIsReportedOnce)
 
 }
 
+TEST_F(DeviceClassTest, AnUncheckedChangeBoxLeavesTheProgramsSettingsAlone)
+{
+    read_network();
+    write_address("7");
+    shell.apply_choices.change_program_settings = false;
+    document.on_apply_command();
+
+    for (int wait = 0; wait < 100 && simulator->network().address != 7; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(simulator->network().address, 7);
+    EXPECT_EQ(settings().value_by_name("0x0007"), "5");
+    // The apply write itself succeeded: the instrument no longer answering is no news to report.
+    EXPECT_TRUE(shell.messages.empty());
+}
+
+TEST_F(DeviceClassTest, TheBroadcastGoesOutThriceOnlyWhenAsked)
+{
+    for (const bool thrice : {true, false}) {
+        SCOPED_TRACE(thrice);
+        shell.apply_choices.broadcast = true;
+        shell.apply_choices.send_three_times = thrice;
+        const auto before = simulator->stats();
+        document.on_apply_command();
+        // The apply write and one command per broadcast; the last may still be on its way.
+        const auto commands = before.commands + (thrice ? 4u : 2u);
+        for (int wait = 0; wait < 500 && simulator->stats().commands < commands; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const auto after = simulator->stats();
+        EXPECT_EQ(after.commands, commands);
+        // The broadcasts are the requests nobody answers.
+        EXPECT_EQ((after.requests - before.requests) - (after.replies - before.replies), thrice ? 3u : 1u);
+    }
+}
+
 } // namespace
 } // namespace zr740

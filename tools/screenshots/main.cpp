@@ -1,6 +1,6 @@
 // zr740-screenshots: renders the README's pictures of the window offscreen, against the
 // instrument simulator: the main window after a read, an enumeration value being edited, and the
-// progress window of a running read.
+// progress window of a running read, and the apply window.
 //
 //     zr740-screenshots [OUTPUT_FOLDER]        (default docs/screenshots)
 
@@ -8,6 +8,7 @@
 #include "app/chlb5_doc.h"
 #include "platform/settings_store.h"
 #include "simulator/instrument_simulator.h"
+#include "ui/apply_dialog.h"
 #include "ui/chlb5_tree_list_ctrl.h"
 #include "ui/chlb5_tree_list_view.h"
 #include "ui/main_frame.h"
@@ -15,6 +16,7 @@
 #include "ui/qt_shell.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -184,6 +186,28 @@ int main(int argc, char** argv)
     poll.start(10);
     frame.run_command(139);
     document.engine().wait_until_idle();
+
+    // 4. The apply window over the main window, the broadcast box ticked; cancelled, nothing sent.
+    simulator.clear_faults();
+    QApplication::processEvents();
+    const QPixmap before_apply = frame.grab();
+    QTimer apply_poll;
+    QObject::connect(&apply_poll, &QTimer::timeout, [&] {
+        auto* window = qobject_cast<ui::CApply*>(QApplication::activeModalWidget());
+        if (!window)
+            return;
+        apply_poll.stop();
+        window->broadcast_box()->setChecked(true);
+        window->adjustSize();
+        window->move(frame.mapToGlobal(QPoint((frame.width() - window->width()) / 2, 160)));
+        QApplication::processEvents();
+        QPixmap picture = before_apply;
+        paint_over(picture, frame, *window, true);
+        written = save(picture, output + "/apply.png") && written;
+        window->reject();
+    });
+    apply_poll.start(10);
+    frame.run_command(265);
     frame.close();
     return written ? 0 : 1;
 }
