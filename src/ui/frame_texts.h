@@ -159,9 +159,6 @@ inline constexpr std::string_view recent_missing = "Файл '%s' не найд�
 inline constexpr std::string_view not_yet_single_point =
     "Окно опроса отдельного параметра пока не входит в эту версию программы.\n"
     "Прочитать один параметр можно из контекстного меню дерева (\"Прочитать параметр\").";
-inline constexpr std::string_view not_yet_port_setup =
-    "Окно настройки порта пока не входит в эту версию программы.\n"
-    "Параметры связи программы можно изменить в ветви ее сетевых настроек в дереве.";
 inline constexpr std::string_view not_yet_calibration = "Окно юстировки прибора пока не входит в эту версию программы.";
 inline constexpr std::string_view not_yet_apply =
     "Окно перевода прибора на новые сетевые параметры пока не входит в эту версию программы.\nКоманда не послана.";

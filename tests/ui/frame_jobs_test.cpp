@@ -176,7 +176,6 @@ TEST_F(FrameJobsTest, CommandsWithoutTheirWindowsYetSaySo)
 {
     const std::pair<int, const char*> table[] = {
         {378, "Окно опроса отдельного параметра"},
-        {32819, "Окно настройки порта"},
         {32824, "Окно юстировки прибора"},
         {265, "Окно перевода прибора на новые сетевые параметры"},
     };
