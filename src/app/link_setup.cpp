@@ -86,6 +86,11 @@ bool LinkSetup::stopping() const
     return events_.is_set(stop_index) || link_.job.events.is_set(job_events::stop);
 }
 
+bool LinkSetup::stopped_from_outside() const
+{
+    return link_.job.events.is_set(job_events::stop) && !events_.is_set(stop_index);
+}
+
 void LinkSetup::run()
 {
     for (;;) {

@@ -64,6 +64,9 @@ public:
     // cut short); it posts `command` back when its current attempt is over.
     bool request_close(int command, LinkSetupView& view);
     bool worker_ended() const { return events_.is_set(idle); }
+    // The link's stop event was set by someone else than this window (the program is being ended
+    // from outside): the window should close as with "Выход".
+    bool stopped_from_outside() const;
 
     // Hands text typed into a row to the parameter's input check; returns the value text the row
     // shows afterwards. Only while the worker waits (the list is disabled otherwise).

@@ -24,6 +24,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <filesystem>
@@ -246,6 +247,15 @@ CSetupCarrier::CSetupCarrier(Device& link, RunState& run, Shell& shell, bool off
     layout->addLayout(right, 1);
 
     setup_.start(*view_);
+
+    // A program ended from outside (a signal, the exit event) sets the link's stop event; a modal
+    // window at start-up would otherwise keep it from ending.
+    auto* watch = new QTimer(this);
+    connect(watch, &QTimer::timeout, this, [this] {
+        if (setup_.stopped_from_outside())
+            reject();
+    });
+    watch->start(100);
 }
 
 CSetupCarrier::~CSetupCarrier() = default;
@@ -291,15 +301,16 @@ void CSetupCarrier::command(int id)
             on_offline();
         break;
     case id_scan:
-        setup_.scan();
-        break;
     case id_connect:
-        setup_.connect();
-        set_status(q(setup_texts::connecting), false);
-        break;
     case id_factory:
-        setup_.factory_settings();
-        set_status(q(setup_texts::connecting), false);
+        // No edit may start before the worker has taken the settings; it enables the list again.
+        list_->setEnabled(false);
+        if (id == id_scan) {
+            setup_.scan();
+        } else {
+            id == id_connect ? setup_.connect() : setup_.factory_settings();
+            set_status(q(setup_texts::connecting), false);
+        }
         break;
     default:
         break;

@@ -119,6 +119,18 @@ TEST_F(SetupCarrierTest, OfflineEndsAsTheVariantChoiceEnds)
     }
 }
 
+TEST_F(SetupCarrierTest, AProgramEndedFromOutsideClosesTheWindowDuringAScan)
+{
+    start(9600, 7, 4800);
+    open(true);
+    click(scan);
+    ASSERT_TRUE(wait_status("Идет сканирование на скорости 2400..."));
+    document->link().job.events.set(job_events::stop); // as the exit signal's watcher does
+    ASSERT_TRUE(wait_finished());
+    EXPECT_EQ(*finished, QDialog::Rejected);
+    EXPECT_EQ(document->link().link_settings().value_by_name("0x0009"), "4800");
+}
+
 TEST_F(SetupCarrierTest, FromTheMenuOfflineIsDisabledAndExitChangesNothing)
 {
     start(9600, 5, 9600);
