@@ -174,8 +174,15 @@ bool CHLB5App::start_up()
         return false;
     // Without options a person sits at the window and decides how to go on without the instrument.
     const bool interactive = front_ && !(options & option_flags::any);
-    if (!identified_ && interactive && !front_->link_check_failed(document))
-        return false;
+    if (!identified_ && interactive) {
+        const auto choice = front_->link_check_failed(document);
+        if (choice == WindowFront::LinkChoice::quit)
+            return false;
+        identified_ = choice == WindowFront::LinkChoice::linked;
+        // Offline there is nothing to read: the mode the command line asked for gives way.
+        if (choice == WindowFront::LinkChoice::offline)
+            command_line_.modes = mode_flags::auto_read_off;
+    }
     if (!identified_ && !interactive) {
         // Nothing goes to an instrument that is not known to be a ZR740, and nothing read from one
         // is saved as its configuration.

@@ -13,9 +13,12 @@ struct CommandLineSettings;
 class WindowFront {
 public:
     virtual ~WindowFront() = default;
-    // The start-up link check of an interactive run found no instrument. True: go on without a
-    // link (a description variant has been chosen); false: end the program.
-    virtual bool link_check_failed(CHLB5Doc& document) = 0;
+    // How an interactive run goes on when the start-up link check found no instrument.
+    enum class LinkChoice { quit, linked, offline };
+    // The start-up link check of an interactive run found no instrument. `linked`: the person
+    // found it after all; `offline`: go on without a link (a description variant has been
+    // chosen); `quit`: end the program.
+    virtual LinkChoice link_check_failed(CHLB5Doc& document) = 0;
     // Creates the main window on the document, placed as the command line asks. `app_command`
     // runs the commands an unattended run posts (true when it took the command). False, after
     // saying so, when the window could not be created.

@@ -155,17 +155,6 @@ inline constexpr std::string_view open_caption = "Открыть";
 inline constexpr std::string_view save_caption = "Сохранить как";
 inline constexpr std::string_view recent_missing = "Файл '%s' не найден.\nОн будет удален из списка последних файлов.";
 
-// Commands whose windows are not part of this version yet.
-inline constexpr std::string_view not_yet_single_point =
-    "Окно опроса отдельного параметра пока не входит в эту версию программы.\n"
-    "Прочитать один параметр можно из контекстного меню дерева (\"Прочитать параметр\").";
-inline constexpr std::string_view not_yet_port_setup =
-    "Окно настройки порта пока не входит в эту версию программы.\n"
-    "Параметры связи программы можно изменить в ветви ее сетевых настроек в дереве.";
-inline constexpr std::string_view not_yet_calibration = "Окно юстировки прибора пока не входит в эту версию программы.";
-inline constexpr std::string_view not_yet_apply =
-    "Окно перевода прибора на новые сетевые параметры пока не входит в эту версию программы.\nКоманда не послана.";
-
 // The start-up link check failed in an interactive run.
 inline constexpr std::string_view offline_note =
     "Нет связи с прибором: конфигурация открыта без связи (описание %s). Проверка связи: Alt+N.";

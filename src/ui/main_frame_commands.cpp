@@ -18,6 +18,7 @@
 #include "ui/chlb5_tree_list_view.h"
 #include "ui/frame_texts.h"
 #include "ui/qt_shell.h"
+#include "ui/setup_carrier.h"
 #include "ui/single_point_dialog.h"
 
 #include <QAction>
@@ -117,9 +118,12 @@ bool CMainFrame::run_command(int id)
     case ids::converter_semi:
         document_.link().sio().automatic_converter = 0;
         break;
-    case ids::port_setup:
-        note(texts::not_yet_port_setup);
+    case ids::port_setup: {
+        // Here the program already runs: working offline is no choice and the result changes nothing.
+        CSetupCarrier setup(document_.link(), document_.context().run, shell_, false, this);
+        setup.exec();
         break;
+    }
     case ids::auto_read:
         document_.context().auto_read = !document_.context().auto_read;
         break;

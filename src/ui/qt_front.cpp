@@ -10,6 +10,7 @@
 #include "ui/frame_texts.h"
 #include "ui/main_frame.h"
 #include "ui/qt_shell.h"
+#include "ui/setup_carrier.h"
 #include "ui/splash_window.h"
 #include "ui/window_main.h"
 
@@ -21,9 +22,6 @@ namespace zr740::ui {
 namespace {
 
 QString q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-// Without an instrument the program starts with the current transmitter's description.
-constexpr std::uint8_t offline_variant = 0;
 
 } // namespace
 
@@ -39,14 +37,18 @@ QtFront::~QtFront() = default;
 
 void QtFront::close_splash() { splash_.reset(); }
 
-bool QtFront::link_check_failed(CHLB5Doc& document)
+WindowFront::LinkChoice QtFront::link_check_failed(CHLB5Doc& document)
 {
-    // The connection setup window belongs here; until it exists the program opens without a link
-    // and says so in the status bar, so that a missing instrument never keeps it from starting.
     close_splash();
-    document.context().run.description_variant = offline_variant;
-    offline_note_ = QString::fromStdString(fill_placeholders(texts::offline_note, {variant_caption(offline_variant)}));
-    return true;
+    CSetupCarrier setup(document.link(), document.context().run, shell_, true, nullptr);
+    if (setup.exec() != QDialog::Accepted)
+        return LinkChoice::quit;
+    if (!setup.went_offline())
+        return LinkChoice::linked;
+    // The main window says what it works with, as long as nothing else is in the status bar.
+    offline_note_ = QString::fromStdString(
+        fill_placeholders(texts::offline_note, {variant_caption(document.context().run.description_variant)}));
+    return LinkChoice::offline;
 }
 
 bool QtFront::create_window(CHLB5Doc& document, const CommandLineSettings& settings,

@@ -23,7 +23,7 @@ public:
     QtFront(QtShell& shell, Settings& settings);
     ~QtFront() override;
 
-    bool link_check_failed(CHLB5Doc& document) override;
+    LinkChoice link_check_failed(CHLB5Doc& document) override;
     bool create_window(CHLB5Doc& document, const CommandLineSettings& settings,
                        std::function<bool(int)> app_command) override;
     void post(int command) override;

@@ -171,22 +171,5 @@ TEST_F(FrameJobsTest, LinkCheckAndInitCommandTalkToTheInstrument)
     EXPECT_EQ(shell.shown_boxes().size(), 1u); // the instrument took INIT: nothing to say
 }
 
-// Commands whose windows are not part of this version say so instead of doing nothing.
-TEST_F(FrameJobsTest, CommandsWithoutTheirWindowsYetSaySo)
-{
-    const std::pair<int, const char*> table[] = {
-        {32819, "Окно настройки порта"},
-    };
-    for (const auto& [id, start] : table) {
-        SCOPED_TRACE(id);
-        shell.clear_shown_boxes();
-        frame->run_command(id);
-        const auto shown = shell.shown_boxes();
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].text.rfind(start, 0), 0u) << shown[0].text;
-        EXPECT_EQ(shown[0].icon, Icon::information);
-    }
-}
-
 } // namespace
 } // namespace zr740::testing

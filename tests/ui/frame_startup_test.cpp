@@ -10,10 +10,14 @@
 #include "ui/progress_window.h"
 #include "ui/qt_front.h"
 #include "ui/qt_shell.h"
+#include "ui/select_device_dlg.h"
+#include "ui/setup_carrier.h"
+#include "setup_fixture.h"
 #include "ui/splash_window.h"
 
 #include <QApplication>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -95,16 +99,43 @@ TEST_F(FrameStartupTest, WithoutOptionsTheMaximisedWindowShowsTheInstrument)
 
 TEST_F(FrameStartupTest, WithoutAnInstrumentTheWindowOpensOfflineWithANote)
 {
-    simulator->stop();
+    // An address nobody answers. (A stopped simulator would free its pseudo-terminal for the
+    // simulator of a test running beside this one.)
+    memory.values["address"] = 7;
     QString note;
+    // The connection setup comes first; working offline takes the current transmitter.
+    bool setup_seen = false;
+    when_shown<ui::CSetupCarrier>([&](ui::CSetupCarrier& setup) {
+        setup_seen = true;
+        when_shown<ui::CSelectDeviceDlg>([](ui::CSelectDeviceDlg& select) {
+            select.list()->setCurrentItem(select.list()->topLevelItem(0));
+            select.accept();
+        });
+        setup.command(3);
+    });
+    context.auto_read = true;
     const auto started = std::chrono::steady_clock::now();
     run({}, [&](ui::CMainFrame& frame) {
         note = frame.status_note();
         frame.close();
     });
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds{20});
+    EXPECT_TRUE(setup_seen);
     EXPECT_TRUE(note.startsWith("Нет связи с прибором")) << note.toStdString();
     EXPECT_EQ(context.run.description_variant.load(), 0);
+    EXPECT_FALSE(context.auto_read);
+}
+
+TEST_F(FrameStartupTest, WithoutAnInstrumentExitFromTheSetupEndsTheProgram)
+{
+    memory.values["address"] = 7;
+    bool window_seen = false;
+    when_shown<ui::CSetupCarrier>([](ui::CSetupCarrier& setup) { setup.command(2); });
+    run({}, [&](ui::CMainFrame& frame) {
+        window_seen = true;
+        frame.close();
+    });
+    EXPECT_FALSE(window_seen);
 }
 
 TEST_F(FrameStartupTest, UnattendedReadShowsTheProgressWindowSavesAndCloses)

@@ -1,6 +1,7 @@
 // zr740-screenshots: renders the README's pictures of the window offscreen, against the
-// instrument simulator: the main window after a read, an enumeration value being edited, and the
-// progress window of a running read, and the apply window.
+// instrument simulator: the main window after a read, an enumeration value being edited, the
+// progress window of a running read, the apply window, and the connection setup window scanning
+// the baud rates.
 //
 //     zr740-screenshots [OUTPUT_FOLDER]        (default docs/screenshots)
 
@@ -14,12 +15,14 @@
 #include "ui/main_frame.h"
 #include "ui/progress_window.h"
 #include "ui/qt_shell.h"
+#include "ui/setup_carrier.h"
 
 #include <QAbstractItemView>
-#include <QCheckBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
@@ -90,6 +93,22 @@ void paint_over(QPixmap& picture, QWidget& frame, QWidget& window, bool title_ba
         painter.drawRect(QRect(at.x() - 1, at.y(), window.width() + 1, window.height()));
     }
     painter.drawPixmap(at, window.grab());
+}
+
+// A dialog on its own, with the plain title bar that offscreen windows lack.
+QPixmap dialog_picture(QWidget& window)
+{
+    const int bar = 26;
+    QPixmap picture(window.width() + 2, window.height() + bar + 1);
+    picture.fill(QColor(60, 90, 140));
+    QPainter painter(&picture);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRect(8, 0, window.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
+    painter.drawPixmap(1, bar, window.grab());
+    return picture;
 }
 
 bool save(const QPixmap& picture, const QString& path)
@@ -209,5 +228,38 @@ int main(int argc, char** argv)
     apply_poll.start(10);
     frame.run_command(265);
     frame.close();
+
+    // 5. The connection setup scanning the baud rates for an instrument that listens at 19200
+    // while the settings say 9600: taken at the second rate, then left with "Выход".
+    sim::SimulatorOptions other = options;
+    other.baud = 19200;
+    other.own_rate_only = true;
+    sim::InstrumentSimulator hidden(other);
+    if (!hidden.start()) {
+        std::cerr << "zr740-screenshots: " << hidden.error() << '\n';
+        return 1;
+    }
+    SessionSettings setup_settings;
+    setup_settings.texts["port_name"] = hidden.port_path();
+    setup_settings.values["address"] = 16;
+    setup_settings.values["baud_rate"] = 9600;
+    CHLB5Doc setup_document(context, shell, setup_settings, {hidden.port_path()});
+    ui::CSetupCarrier setup(setup_document.link(), context.run, shell, true, nullptr);
+    setup.show();
+    setup.command(4);
+    const QString scanning = QString::fromUtf8("Идет сканирование на скорости 4800...");
+    QTimer scan_poll;
+    bool taken = false;
+    QObject::connect(&scan_poll, &QTimer::timeout, [&] {
+        if (taken || setup.status()->text() != scanning)
+            return;
+        taken = true;
+        QApplication::processEvents();
+        written = save(dialog_picture(setup), output + "/setup-scan.png") && written;
+        setup.command(2);
+    });
+    scan_poll.start(10);
+    setup.exec();
+    written = written && taken;
     return written ? 0 : 1;
 }

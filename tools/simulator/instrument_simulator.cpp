@@ -408,6 +408,10 @@ bool InstrumentSimulator::handle(FrameAssembler& assembler, std::vector<std::uin
                                  Clock::time_point complete)
 {
     ++frames_;
+    if (options_.own_rate_only && endpoint_->is_pty() && line_baud_rate(endpoint_->fd()) != network().baud) {
+        ++ignored_;
+        return true;
+    }
     Outgoing out = korvel ? answer_korvel(frame) : answer_modbus(frame);
     if (out.shape.garbage > 0) {
         out.bytes = garbage_bytes(out.shape.garbage, ++garbage_seed_);

@@ -51,6 +51,10 @@ struct SimulatorOptions {
     bool pace = false;
     std::chrono::microseconds turnaround{2000}; // paced: from the end of the silence to the reply
     bool live_values = true; // false: the measured pressure stays constant
+    // A pseudo-terminal carries bytes at any rate. Set: requests sent while the program's end is
+    // set to another baud rate than the instrument's go unheard, as on a real line, where they
+    // would arrive as noise.
+    bool own_rate_only = false;
     std::vector<Fault> faults;
     Shell* shell = nullptr;   // description messages; null: standard error
 };

@@ -32,4 +32,12 @@ bool set_line_settings(int fd, const NetworkSettings& settings)
     return ioctl(fd, TCSETS2, &line) == 0;
 }
 
+int line_baud_rate(int fd)
+{
+    struct termios2 line {};
+    if (ioctl(fd, TCGETS2, &line) != 0)
+        return 0;
+    return static_cast<int>(line.c_ospeed);
+}
+
 } // namespace zr740::sim

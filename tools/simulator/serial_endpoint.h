@@ -43,5 +43,8 @@ private:
 // termios2 with an arbitrary baud rate (14400, 28800 have no B-constant). False when the driver
 // refuses.
 bool set_line_settings(int fd, const NetworkSettings& settings);
+// The baud rate the line is set to (on a pseudo-terminal master: the one the slave's user set);
+// 0 when it cannot be read.
+int line_baud_rate(int fd);
 
 } // namespace zr740::sim
