@@ -178,9 +178,10 @@ class ExitCodes : public ::testing::Test {
         }
         EXPECT_EQ(program.wait(std::chrono::seconds(60)), c.code) << program.err();
         if (c.action == Action::sigterm || c.action == Action::exit_event || c.sighup_at_start) {
-            // At most the request that went out between the count and the signal, the one on the
-            // line when the stop came, and the closing INIT.
-            EXPECT_LE(simulator.stats().requests, at_stop + 3);
+            // At most the requests that went out between the count and the stop reaching the
+            // program (its watcher thread has to be scheduled first: allow two on a busy machine),
+            // the one on the line when the stop came, and the closing INIT; never the rest of a job.
+            EXPECT_LE(simulator.stats().requests, at_stop + 5);
         }
 
         switch (c.target) {
