@@ -6,6 +6,7 @@
 #include "model/desc_branch.h"
 #include "model/text.h"
 #include "platform/shell.h"
+#include "platform/wait_cursor.h"
 
 #include <algorithm>
 #include <array>
@@ -251,17 +252,6 @@ std::filesystem::path page_path_here()
     // Without a current folder to name, the relative name fails (or succeeds) on its own.
     return error ? std::filesystem::path(texts::page_file_name) : here / texts::page_file_name;
 }
-
-class WaitCursor {
-public:
-    explicit WaitCursor(Shell& shell) : shell_(shell) { shell_.set_wait_cursor(true); }
-    ~WaitCursor() { shell_.set_wait_cursor(false); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    Shell& shell_;
-};
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "model/model_texts.h"
 #include "model/text.h"
 #include "platform/shell.h"
+#include "platform/wait_cursor.h"
 #include "ui/chlb5_tree_list_ctrl.h"
 #include "ui/tree_item_delegate.h"
 #include "ui/tree_row_editor.h"
@@ -49,18 +50,6 @@ bool is_separator(const Parameter& parameter)
 {
     return std::all_of(parameter.name.begin(), parameter.name.end(), [](char c) { return c == ' '; });
 }
-
-// The wait cursor for the length of one synchronous piece of work.
-class WaitCursor {
-public:
-    explicit WaitCursor(Shell& shell) : shell_(shell) { shell_.set_wait_cursor(true); }
-    ~WaitCursor() { shell_.set_wait_cursor(false); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    Shell& shell_;
-};
 
 } // namespace
 

@@ -454,8 +454,10 @@ TEST_F(SioOverPty, SilenceBetweenFramesOnALine)
     Clock::time_point next_request;
     peer = std::thread([&] {
         pty.read_bytes(read_request.size());
-        pty.write_bytes(read_reply);
+        // Taken before the write: the master cannot have the reply earlier, however late this
+        // thread runs again on a busy machine.
         reply_sent = Clock::now();
+        pty.write_bytes(read_reply);
         pty.read_bytes(read_request.size());
         next_request = Clock::now();
         pty.write_bytes(read_reply);
