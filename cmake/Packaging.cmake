@@ -36,7 +36,8 @@ The package does not change the permissions of any port.")
 if(TARGET zr740_ui)
   # The window needs a Qt platform plugin (X11 or Wayland); the help opens in the desktop's browser.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+  # Qt's own Russian texts for the standard buttons and file dialogs of a Russian window.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
 endif()
 
 include(CPack)

@@ -10,6 +10,7 @@ packages=(
   libmodbus-dev   # the reference master of the link benchmark
   clang
   qt6-base-dev        # the window (Qt 6 Widgets, Qt Test)
+  qt6-l10n-tools qt6-translations-l10n   # the window's translations and Qt's own Russian texts
   # the desktop files, the icons, the guide, the manual pages and the Debian package, and their checks
   librsvg2-bin dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin libxml2-utils groff-base
 )

@@ -26,24 +26,12 @@ inline constexpr std::string_view io_reset = "Сброс";
 inline constexpr std::string_view io_outputs = "Выходы";
 
 // The apply dialog.
-inline constexpr std::string_view apply_caption = "Перевод прибора на новый режим работы";
 inline constexpr std::string_view apply_no_context =
     "Нет данных - контекст устройства не получен диалогом APLY\n\nВнутренняя ошибка программы";
 inline constexpr std::string_view apply_no_network =
     "Нет данных - элемент 'Сетевые параметры прибора' не инициализирован\n\nВнутренняя ошибка программы";
 
-// The calibration window.
-inline constexpr std::string_view calibration_caption = "Юстировка прибора";
-inline constexpr std::string_view calibration_offset_group = "Коррекция смещения";
-inline constexpr std::string_view calibration_offset_help =
-    "Для коррекции влияния статического давления установить в поле данных необходимое значение индикации и "
-    "нажать кнопку \"Применить\".";
-inline constexpr std::string_view calibration_range_group = "Коррекция диапазона";
-inline constexpr std::string_view calibration_range_help =
-    "Для коррекции диапазона подать на прибор образцовое давление, установить в поле данных значение "
-    "поданного образцового давления и нажать кнопку \"Применить\".";
-inline constexpr std::string_view calibration_apply = "Применить";
-inline constexpr std::string_view calibration_close = "Закрыть";
+// The calibration window's messages.
 inline constexpr std::string_view calibration_bad_input = "Введено некорректное значение смещения(диапазона)";
 inline constexpr std::string_view calibration_bad_input_caption = "Ошибка ввода данных";
 inline constexpr std::string_view calibration_failed_caption = "Ошибка юстировки";

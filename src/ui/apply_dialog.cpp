@@ -12,16 +12,10 @@
 #include <QVBoxLayout>
 
 namespace zr740::ui {
-namespace {
-
-QString q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-} // namespace
-
 CApply::CApply(const std::string& settings_text, std::function<void(const ApplyChoices&)> on_ok, QWidget* parent)
     : QDialog(parent), on_ok_(std::move(on_ok))
 {
-    setWindowTitle(q(zr740::texts::apply_caption));
+    setWindowTitle(q(texts::apply_caption));
     auto* layout = new QVBoxLayout(this);
 
     auto* warning = new QLabel(q(texts::apply_warning), this);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/calibration_dialog.h"
 
-#include "device/device_texts.h"
+#include "ui/dialog_texts.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,18 +11,13 @@
 #include <QVBoxLayout>
 
 namespace zr740::ui {
-namespace {
-
-QString q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-} // namespace
 
 CPageUstirovka::CPageUstirovka(std::function<void(bool, const std::string&)> apply, QWidget* parent)
     : QDialog(parent), apply_(std::move(apply))
 {
     setWindowTitle(q(texts::calibration_caption));
     auto* layout = new QVBoxLayout(this);
-    auto group = [&](std::string_view title, std::string_view help, QLineEdit*& edit, QPushButton*& button) {
+    auto group = [&](Text title, Text help, QLineEdit*& edit, QPushButton*& button) {
         auto* box = new QGroupBox(q(title), this);
         auto* box_layout = new QVBoxLayout(box);
         auto* text = new QLabel(q(help), box);

@@ -57,23 +57,23 @@ std::string CHLB5TreeListCtrl::cell_text(const TreeNode& node, int column) const
     case Kind::root:
         if (column != caption)
             return {};
-        return std::string(texts::root_prefix) + title_.toStdString() + std::string(texts::root_suffix);
+        return utf8(texts::root_prefix) + title_.toStdString() + utf8(texts::root_suffix);
     case Kind::placeholder:
         if (column == caption)
-            return std::string(texts::parameters_item);
-        return column == count ? std::string(texts::not_defined) : std::string();
+            return utf8(texts::parameters_item);
+        return column == count ? utf8(texts::not_defined) : std::string();
     case Kind::element:
         return column == caption ? node.element->name : std::string();
     case Kind::scanner_header:
         switch (column) {
         case caption:
-            return std::string(texts::scanner_header_name);
+            return utf8(texts::scanner_header_name);
         case name:
-            return std::string(texts::scanner_header_period);
+            return utf8(texts::scanner_header_period);
         case value:
-            return std::string(texts::scanner_header_value);
+            return utf8(texts::scanner_header_value);
         case status:
-            return std::string(texts::scanner_header_status);
+            return utf8(texts::scanner_header_status);
         default:
             return {};
         }
@@ -105,7 +105,7 @@ std::string CHLB5TreeListCtrl::cell_text(const TreeNode& node, int column) const
         case name:
             return fill_placeholders(texts::bit_number, {std::to_string(node.bit)});
         case value:
-            return std::string(node.bit_set ? texts::bit_on : texts::bit_off);
+            return utf8(node.bit_set ? texts::bit_on : texts::bit_off);
         default:
             return {};
         }
@@ -235,11 +235,10 @@ QVariant CHLB5TreeListCtrl::headerData(int section, Qt::Orientation orientation,
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     if (role != Qt::DisplayRole)
         return {};
-    static constexpr std::string_view headings[column_count] = {
+    static constexpr Text headings[column_count] = {
         texts::column_caption, texts::column_register, texts::column_count, texts::column_value,
         texts::column_editable, texts::column_owner,   texts::column_status};
-    const std::string_view heading = headings[section];
-    return QString::fromUtf8(heading.data(), static_cast<qsizetype>(heading.size()));
+    return q(headings[section]);
 }
 
 } // namespace zr740::ui

@@ -29,8 +29,6 @@ namespace {
 
 using Kind = TreeNode::Kind;
 
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 // The parameters of a branch in the order the tree shows them: the branch's own, then each child
 // branch (a branch of one parameter shows as that parameter's row).
 void display_order(DescBranch& branch, std::vector<Parameter*>& out)
@@ -302,7 +300,7 @@ void CHLB5TreeListView::run_branch_command(int id)
 {
     DescBranch* branch = selected_branch();
     if (!branch) {
-        shell_.message(std::string(texts::branch_undefined), std::string(texts::app_title), Icon::stop,
+        shell_.message(utf8(texts::branch_undefined), utf8(texts::app_title), Icon::stop,
                        Owner::main_window);
         return;
     }
@@ -345,7 +343,7 @@ void CHLB5TreeListView::navigate(bool forward)
     std::vector<Parameter*> order;
     display_order(*root, order);
     if (order.empty()) {
-        shell_.message(std::string(texts::no_more_problems), std::string(texts::app_title), Icon::information,
+        shell_.message(utf8(texts::no_more_problems), utf8(texts::app_title), Icon::information,
                        Owner::main_window);
         return;
     }
@@ -390,7 +388,7 @@ void CHLB5TreeListView::navigate(bool forward)
             select(*row);
             return;
         }
-    shell_.message(std::string(texts::no_more_problems), std::string(texts::app_title), Icon::information,
+    shell_.message(utf8(texts::no_more_problems), utf8(texts::app_title), Icon::information,
                    Owner::main_window);
 }
 
@@ -400,34 +398,34 @@ std::unique_ptr<QMenu> CHLB5TreeListView::context_menu(const QModelIndex& index)
     if (!node || node->in_scanners)
         return nullptr;
     struct Item {
-        std::string_view text;
+        const Text* text; // nullptr: a separator
         int id;
     };
     std::vector<Item> items;
     if (node->kind == Kind::element && node->branch) {
-        items = {{texts::menu_read_branch, view_commands::read_branch},
-                 {texts::menu_write_branch, view_commands::write_branch},
-                 {texts::menu_write_changed, view_commands::write_changed_branch},
-                 {texts::menu_compare_branch, view_commands::compare_branch}};
+        items = {{&texts::menu_read_branch, view_commands::read_branch},
+                 {&texts::menu_write_branch, view_commands::write_branch},
+                 {&texts::menu_write_changed, view_commands::write_changed_branch},
+                 {&texts::menu_compare_branch, view_commands::compare_branch}};
     } else if (node->kind == Kind::parameter) {
         const Parameter& parameter = *node->parameter;
-        items.push_back({texts::menu_read_parameter, view_commands::read_parameter});
+        items.push_back({&texts::menu_read_parameter, view_commands::read_parameter});
         // A parameter the instrument does not have cannot be written to it.
         if (parameter.exchangeable && parameter.linear_index >= 0)
-            items.push_back({texts::menu_write_parameter, view_commands::write_parameter});
-        items.push_back({{}, 0});
-        items.push_back({texts::menu_set_no_data, view_commands::set_no_data});
+            items.push_back({&texts::menu_write_parameter, view_commands::write_parameter});
+        items.push_back({nullptr, 0});
+        items.push_back({&texts::menu_set_no_data, view_commands::set_no_data});
     } else {
         return nullptr;
     }
     tree_->setCurrentIndex(model_->index_of(*node));
     auto menu = std::make_unique<QMenu>(this);
     for (const Item& item : items) {
-        if (item.id == 0) {
+        if (!item.text) {
             menu->addSeparator();
             continue;
         }
-        QAction* action = menu->addAction(qt(item.text));
+        QAction* action = menu->addAction(q(*item.text));
         action->setData(item.id);
         connect(action, &QAction::triggered, this, [this, id = item.id] { run_view_command(id); });
     }

@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The main window's own texts: menus, prompts, captions and messages, in one place so that a
-// translation can be added later. Texts of the core (engine, document, device) stay in their layers.
+// The main window's own texts: menus, prompts, captions and messages, marked for translation (see
+// ui_text.h). Texts of the core (engine, document, device) stay in their layers.
+
+#include "ui/ui_text.h"
 
 #include <string_view>
 
@@ -45,130 +48,152 @@ inline constexpr int init_command = 301;
 } // namespace ids
 
 // Menu titles and items, exactly as the menu resource has them.
-inline constexpr std::string_view menu_file = "&Файл";
-inline constexpr std::string_view menu_device = "&Прибор";
-inline constexpr std::string_view menu_service = "С&ервис";
-inline constexpr std::string_view menu_converter = "Преобразователь";
-inline constexpr std::string_view menu_tree = "&Дерево";
-inline constexpr std::string_view menu_modes = "Режимы программы";
-inline constexpr std::string_view menu_help = "&Справка";
+inline constexpr Text menu_file = QT_TRANSLATE_NOOP("zr740", "&Файл");
+inline constexpr Text menu_device = QT_TRANSLATE_NOOP("zr740", "&Прибор");
+inline constexpr Text menu_service = QT_TRANSLATE_NOOP("zr740", "С&ервис");
+inline constexpr Text menu_converter = QT_TRANSLATE_NOOP("zr740", "Преобразователь");
+inline constexpr Text menu_tree = QT_TRANSLATE_NOOP("zr740", "&Дерево");
+inline constexpr Text menu_modes = QT_TRANSLATE_NOOP("zr740", "Режимы программы");
+inline constexpr Text menu_help = QT_TRANSLATE_NOOP("zr740", "&Справка");
 
-inline constexpr std::string_view item_new = "&Новый\tCtrl+N";
-inline constexpr std::string_view item_open = "&Открыть...\tCtrl+O";
-inline constexpr std::string_view item_save = "&Сохранить\tCtrl+S";
-inline constexpr std::string_view item_save_as = "Сохранить &как...";
-inline constexpr std::string_view item_recent_empty = "Recent File";
-inline constexpr std::string_view item_exit = "Вы&ход";
-inline constexpr std::string_view item_read_all = "Прочитать все параметры\tAlt+R";
-inline constexpr std::string_view item_write_all = "Записать все параметры\tAlt+W";
-inline constexpr std::string_view item_write_changed = "Записать только измененные\tAlt+U";
-inline constexpr std::string_view item_compare = "Сравнить с реальными значениями\tAlt+C";
-inline constexpr std::string_view item_initialise = "Инициализировать прибор";
-inline constexpr std::string_view item_apply = "Послать команду \"Применить параметры\"\tAlt+A";
-inline constexpr std::string_view item_single_point = "Опрос отдельного параметра\tAlt+S";
-inline constexpr std::string_view item_link_check = "Проверка связи с прибором\tAlt+N";
-inline constexpr std::string_view item_converter_automatic = "Автоматический";
-inline constexpr std::string_view item_converter_semi = "Полуавтоматический (KV-9)";
-inline constexpr std::string_view item_port_setup = "Настройка порта";
-inline constexpr std::string_view item_branch_read = "Прочитать все параметры выделеной ветви\tAlt+Ctrl+R";
-inline constexpr std::string_view item_branch_write_all = "Записать все параметры выделеной ветви\tAlt+Ctrl+W";
-inline constexpr std::string_view item_branch_write_changed = "Записать только измененные параметры ветви\tAlt+Ctrl+U";
-inline constexpr std::string_view item_branch_compare = "Сравнить значения с реальными в рамках ветви\tAlt+Ctrl+C";
-inline constexpr std::string_view item_previous_problem = "К предыдущему проблемному параметру\tAtl+вверх";
-inline constexpr std::string_view item_next_problem = "К следующему проблемному параметру\tAlt+вниз  ";
-inline constexpr std::string_view item_auto_read = "Режим автоматического чтения";
-inline constexpr std::string_view item_immediate_write = "Режим немедленной записи";
-inline constexpr std::string_view item_no_attributes = "Не передавать атрибуты параметров";
-inline constexpr std::string_view item_calibration = "Юстировка ";
-inline constexpr std::string_view item_toolbar = "Панель инструментов";
-inline constexpr std::string_view item_status_bar = "Панель состояния";
-inline constexpr std::string_view item_help = "&Справка";
-inline constexpr std::string_view item_html_export = "Экспорт списка параметров в HTML";
-inline constexpr std::string_view item_about = "&О программе...";
+inline constexpr Text item_new = QT_TRANSLATE_NOOP("zr740", "&Новый\tCtrl+N");
+inline constexpr Text item_open = QT_TRANSLATE_NOOP("zr740", "&Открыть...\tCtrl+O");
+inline constexpr Text item_save = QT_TRANSLATE_NOOP("zr740", "&Сохранить\tCtrl+S");
+inline constexpr Text item_save_as = QT_TRANSLATE_NOOP("zr740", "Сохранить &как...");
+inline constexpr Text item_recent_empty = QT_TRANSLATE_NOOP("zr740", "Recent File");
+inline constexpr Text item_exit = QT_TRANSLATE_NOOP("zr740", "Вы&ход");
+inline constexpr Text item_read_all = QT_TRANSLATE_NOOP("zr740", "Прочитать все параметры\tAlt+R");
+inline constexpr Text item_write_all = QT_TRANSLATE_NOOP("zr740", "Записать все параметры\tAlt+W");
+inline constexpr Text item_write_changed = QT_TRANSLATE_NOOP("zr740", "Записать только измененные\tAlt+U");
+inline constexpr Text item_compare = QT_TRANSLATE_NOOP("zr740", "Сравнить с реальными значениями\tAlt+C");
+inline constexpr Text item_initialise = QT_TRANSLATE_NOOP("zr740", "Инициализировать прибор");
+inline constexpr Text item_apply = QT_TRANSLATE_NOOP("zr740", "Послать команду \"Применить параметры\"\tAlt+A");
+inline constexpr Text item_single_point = QT_TRANSLATE_NOOP("zr740", "Опрос отдельного параметра\tAlt+S");
+inline constexpr Text item_link_check = QT_TRANSLATE_NOOP("zr740", "Проверка связи с прибором\tAlt+N");
+inline constexpr Text item_converter_automatic = QT_TRANSLATE_NOOP("zr740", "Автоматический");
+inline constexpr Text item_converter_semi = QT_TRANSLATE_NOOP("zr740", "Полуавтоматический (KV-9)");
+inline constexpr Text item_port_setup = QT_TRANSLATE_NOOP("zr740", "Настройка порта");
+inline constexpr Text item_branch_read =
+    QT_TRANSLATE_NOOP("zr740", "Прочитать все параметры выделеной ветви\tAlt+Ctrl+R");
+inline constexpr Text item_branch_write_all =
+    QT_TRANSLATE_NOOP("zr740", "Записать все параметры выделеной ветви\tAlt+Ctrl+W");
+inline constexpr Text item_branch_write_changed =
+    QT_TRANSLATE_NOOP("zr740", "Записать только измененные параметры ветви\tAlt+Ctrl+U");
+inline constexpr Text item_branch_compare =
+    QT_TRANSLATE_NOOP("zr740", "Сравнить значения с реальными в рамках ветви\tAlt+Ctrl+C");
+inline constexpr Text item_previous_problem =
+    QT_TRANSLATE_NOOP("zr740", "К предыдущему проблемному параметру\tAtl+вверх");
+inline constexpr Text item_next_problem = QT_TRANSLATE_NOOP("zr740", "К следующему проблемному параметру\tAlt+вниз  ");
+inline constexpr Text item_auto_read = QT_TRANSLATE_NOOP("zr740", "Режим автоматического чтения");
+inline constexpr Text item_immediate_write = QT_TRANSLATE_NOOP("zr740", "Режим немедленной записи");
+inline constexpr Text item_no_attributes = QT_TRANSLATE_NOOP("zr740", "Не передавать атрибуты параметров");
+inline constexpr Text item_calibration = QT_TRANSLATE_NOOP("zr740", "Юстировка ");
+inline constexpr Text item_toolbar = QT_TRANSLATE_NOOP("zr740", "Панель инструментов");
+inline constexpr Text item_status_bar = QT_TRANSLATE_NOOP("zr740", "Панель состояния");
+inline constexpr Text item_help = QT_TRANSLATE_NOOP("zr740", "&Справка");
+inline constexpr Text item_html_export = QT_TRANSLATE_NOOP("zr740", "Экспорт списка параметров в HTML");
+inline constexpr Text item_about = QT_TRANSLATE_NOOP("zr740", "&О программе...");
 
 // Prompts: the status-bar text, then after "\n" the tooltip (none when there is no "\n").
 struct Prompt {
     int id;
-    std::string_view text;
+    Text text;
 };
 inline constexpr Prompt prompts[] = {
-    {ids::file_new, "Начать новую конфигурацию\nНовая конфигурация"},
-    {ids::file_open, "Открыть файл конфигурации\nОткрыть"},
-    {ids::file_save, "Сохранить конфигурацию в файл\nСохранить"},
-    {ids::file_save_as, "Сохранить конфигурацию в файл под новым именем\nСохранить как"},
-    {ids::recent_file_1, "Открыть этот файл конфигурации"},
-    {ids::app_exit, "Закрыть программу\nВыход"},
-    {ids::read_all, "Прочитать все параметры из прибора\nПрочитать"},
-    {ids::write_all, "Записать все параметры в прибор\nЗаписать все"},
-    {ids::write_changed, "Записать только измененные параметры в прибор\nЗаписать измененные"},
-    {ids::compare, "Сравнить параметры конфигурации со значениями в приборе\nСравнить"},
-    {ids::initialise, "Инициализировать основные параметры значениями по умолчанию\nУстановить значения по умолчанию"},
-    {ids::apply, "Послать прибору команду применения новых сетевых параметров\nПрименить параметры"},
-    {ids::single_point, "Опрашивать один параметр прибора\nОпрос параметра"},
-    {ids::link_check, "Прочитать название и версию прибора\nПроверка связи"},
-    {ids::converter_automatic, "Преобразователь интерфейса RS-485 переключает направление сам\nАвтоматический"},
-    {ids::converter_semi, "Направлением преобразователя RS-485 управляет линия RTS\nПолуавтоматический"},
-    {ids::port_setup, "Настроить связь программы с прибором\nНастройка порта"},
-    {ids::branch_read, "Прочитать все параметры выделенной ветви из прибора\nПрочитать ветвь"},
-    {ids::branch_write_all, "Записать все параметры выделенной ветви в прибор\nЗаписать ветвь"},
-    {ids::branch_write_changed, "Записать только измененные параметры выделенной ветви в прибор\nЗаписать измененные в ветви"},
-    {ids::branch_compare, "Сравнить параметры выделенной ветви со значениями в приборе\nСравнить ветвь"},
+    {ids::file_new, QT_TRANSLATE_NOOP("zr740", "Начать новую конфигурацию\nНовая конфигурация")},
+    {ids::file_open, QT_TRANSLATE_NOOP("zr740", "Открыть файл конфигурации\nОткрыть")},
+    {ids::file_save, QT_TRANSLATE_NOOP("zr740", "Сохранить конфигурацию в файл\nСохранить")},
+    {ids::file_save_as, QT_TRANSLATE_NOOP("zr740", "Сохранить конфигурацию в файл под новым именем\nСохранить как")},
+    {ids::recent_file_1, QT_TRANSLATE_NOOP("zr740", "Открыть этот файл конфигурации")},
+    {ids::app_exit, QT_TRANSLATE_NOOP("zr740", "Закрыть программу\nВыход")},
+    {ids::read_all, QT_TRANSLATE_NOOP("zr740", "Прочитать все параметры из прибора\nПрочитать")},
+    {ids::write_all, QT_TRANSLATE_NOOP("zr740", "Записать все параметры в прибор\nЗаписать все")},
+    {ids::write_changed,
+     QT_TRANSLATE_NOOP("zr740", "Записать только измененные параметры в прибор\nЗаписать измененные")},
+    {ids::compare, QT_TRANSLATE_NOOP("zr740", "Сравнить параметры конфигурации со значениями в приборе\nСравнить")},
+    {ids::initialise,
+     QT_TRANSLATE_NOOP(
+         "zr740", "Инициализировать основные параметры значениями по умолчанию\nУстановить значения по умолчанию")},
+    {ids::apply,
+     QT_TRANSLATE_NOOP("zr740", "Послать прибору команду применения новых сетевых параметров\nПрименить параметры")},
+    {ids::single_point, QT_TRANSLATE_NOOP("zr740", "Опрашивать один параметр прибора\nОпрос параметра")},
+    {ids::link_check, QT_TRANSLATE_NOOP("zr740", "Прочитать название и версию прибора\nПроверка связи")},
+    {ids::converter_automatic,
+     QT_TRANSLATE_NOOP("zr740", "Преобразователь интерфейса RS-485 переключает направление сам\nАвтоматический")},
+    {ids::converter_semi,
+     QT_TRANSLATE_NOOP("zr740", "Направлением преобразователя RS-485 управляет линия RTS\nПолуавтоматический")},
+    {ids::port_setup, QT_TRANSLATE_NOOP("zr740", "Настроить связь программы с прибором\nНастройка порта")},
+    {ids::branch_read,
+     QT_TRANSLATE_NOOP("zr740", "Прочитать все параметры выделенной ветви из прибора\nПрочитать ветвь")},
+    {ids::branch_write_all,
+     QT_TRANSLATE_NOOP("zr740", "Записать все параметры выделенной ветви в прибор\nЗаписать ветвь")},
+    {ids::branch_write_changed,
+     QT_TRANSLATE_NOOP("zr740",
+                       "Записать только измененные параметры выделенной ветви в прибор\nЗаписать измененные в ветви")},
+    {ids::branch_compare,
+     QT_TRANSLATE_NOOP("zr740", "Сравнить параметры выделенной ветви со значениями в приборе\nСравнить ветвь")},
     {ids::previous_problem,
-     "Переход к ближайшему сверху параметру, имеющему ошибку или несоответствие\nПред.проблемный пар-р"},
+     QT_TRANSLATE_NOOP(
+         "zr740", "Переход к ближайшему сверху параметру, имеющему ошибку или несоответствие\nПред.проблемный пар-р")},
     {ids::next_problem,
-     "Переход к ближайшему снизу параметру, имеющему ошибку или несоответствие\nСлед.проблемный пар-р"},
-    {ids::auto_read, "При раскрытии содержимое ветви будет прочитано"},
-    {ids::immediate_write, "Сразу после изменения значение параметра будет записано в прибор"},
-    {ids::no_attributes, "Атрибуты параметров не передаются в прибор"},
-    {ids::calibration, "Юстировка смещения и диапазона прибора\nЮстировка"},
-    {ids::toolbar, "Показать или скрыть панель инструментов\nПанель инструментов"},
-    {ids::status_bar, "Показать или скрыть панель состояния\nПанель состояния"},
-    {ids::help, "Открыть справку по программе\nСправка"},
-    {ids::html_export, "Записать список параметров прибора в HTML-страницу и открыть ее\nЭкспорт в HTML"},
-    {ids::about, "Сведения о программе, ее версии и правах\nО программе"},
-    {ids::init_command, "Послать прибору специальную команду INIT"},
+     QT_TRANSLATE_NOOP(
+         "zr740", "Переход к ближайшему снизу параметру, имеющему ошибку или несоответствие\nСлед.проблемный пар-р")},
+    {ids::auto_read, QT_TRANSLATE_NOOP("zr740", "При раскрытии содержимое ветви будет прочитано")},
+    {ids::immediate_write,
+     QT_TRANSLATE_NOOP("zr740", "Сразу после изменения значение параметра будет записано в прибор")},
+    {ids::no_attributes, QT_TRANSLATE_NOOP("zr740", "Атрибуты параметров не передаются в прибор")},
+    {ids::calibration, QT_TRANSLATE_NOOP("zr740", "Юстировка смещения и диапазона прибора\nЮстировка")},
+    {ids::toolbar, QT_TRANSLATE_NOOP("zr740", "Показать или скрыть панель инструментов\nПанель инструментов")},
+    {ids::status_bar, QT_TRANSLATE_NOOP("zr740", "Показать или скрыть панель состояния\nПанель состояния")},
+    {ids::help, QT_TRANSLATE_NOOP("zr740", "Открыть справку по программе\nСправка")},
+    {ids::html_export,
+     QT_TRANSLATE_NOOP("zr740", "Записать список параметров прибора в HTML-страницу и открыть ее\nЭкспорт в HTML")},
+    {ids::about, QT_TRANSLATE_NOOP("zr740", "Сведения о программе, ее версии и правах\nО программе")},
+    {ids::init_command, QT_TRANSLATE_NOOP("zr740", "Послать прибору специальную команду INIT")},
 };
 
-inline constexpr std::string_view idle_prompt = "Готово";
-inline constexpr std::string_view toolbar_caption = "Панель инструментов";
+inline constexpr Text idle_prompt = QT_TRANSLATE_NOOP("zr740", "Готово");
+inline constexpr Text toolbar_caption = QT_TRANSLATE_NOOP("zr740", "Панель инструментов");
 
 // The frame caption: "Конфигуратор" + " " + variant + " - " + document title.
-inline constexpr std::string_view frame_caption = "Конфигуратор";
-inline constexpr std::string_view untitled = "Безымянный";
+inline constexpr Text frame_caption = QT_TRANSLATE_NOOP("zr740", "Конфигуратор");
+inline constexpr Text untitled = QT_TRANSLATE_NOOP("zr740", "Безымянный");
 
 // Switching on "Не передавать атрибуты параметров".
-inline constexpr std::string_view no_attributes_note =
-    "Атрибуты параметров (\"Редактируемый\", \"Фирма\") не будут передаваться в прибор.";
+inline constexpr Text no_attributes_note =
+    QT_TRANSLATE_NOOP("zr740", "Атрибуты параметров (\"Редактируемый\", \"Фирма\") не будут передаваться в прибор.");
 
-inline constexpr std::string_view branch_undefined = "Ветвь не определена";
-inline constexpr std::string_view help_missing = "Файл справки не найден!";
+inline constexpr Text branch_undefined = QT_TRANSLATE_NOOP("zr740", "Ветвь не определена");
+inline constexpr Text help_missing = QT_TRANSLATE_NOOP("zr740", "Файл справки не найден!");
 inline constexpr std::string_view help_file = "help/index.html";
 
-inline constexpr std::string_view splash_caption = "Инициализация...";
-inline constexpr std::string_view windows_failed = "Не удалось выполнить создание окон.\nПрограмме не хватает ресурсов!";
+inline constexpr Text splash_caption = QT_TRANSLATE_NOOP("zr740", "Инициализация...");
+inline constexpr Text windows_failed =
+    QT_TRANSLATE_NOOP("zr740", "Не удалось выполнить создание окон.\nПрограмме не хватает ресурсов!");
 
-inline constexpr std::string_view ask_to_save = "Сохранить изменения в %s?";
-inline constexpr std::string_view other_variant =
-    "Файл '%s' содержит конфигурацию прибора %s, а программа сейчас работает с прибором %s.\n"
-    "Открыть его и перейти к описанию прибора %s?";
-inline constexpr std::string_view open_caption = "Открыть";
-inline constexpr std::string_view save_caption = "Сохранить как";
-inline constexpr std::string_view recent_missing = "Файл '%s' не найден.\nОн будет удален из списка последних файлов.";
+inline constexpr Text ask_to_save = QT_TRANSLATE_NOOP("zr740", "Сохранить изменения в %s?");
+inline constexpr Text other_variant = QT_TRANSLATE_NOOP(
+    "zr740", "Файл '%s' содержит конфигурацию прибора %s, а программа сейчас работает с прибором %s.\n"
+             "Открыть его и перейти к описанию прибора %s?");
+inline constexpr Text open_caption = QT_TRANSLATE_NOOP("zr740", "Открыть");
+inline constexpr Text save_caption = QT_TRANSLATE_NOOP("zr740", "Сохранить как");
+inline constexpr Text recent_missing =
+    QT_TRANSLATE_NOOP("zr740", "Файл '%s' не найден.\nОн будет удален из списка последних файлов.");
 
 // The start-up link check failed in an interactive run.
-inline constexpr std::string_view offline_note =
-    "Нет связи с прибором: конфигурация открыта без связи (описание %s). Проверка связи: Alt+N.";
-inline constexpr std::string_view link_ok_note = "Связь с прибором: %s";
+inline constexpr Text offline_note = QT_TRANSLATE_NOOP(
+    "zr740", "Нет связи с прибором: конфигурация открыта без связи (описание %s). Проверка связи: Alt+N.");
+inline constexpr Text link_ok_note = QT_TRANSLATE_NOOP("zr740", "Связь с прибором: %s");
 
-inline constexpr std::string_view about_caption = "О программе";
+inline constexpr Text about_caption = QT_TRANSLATE_NOOP("zr740", "О программе");
 // Version, copyright, then the licence the program is distributed under.
-inline constexpr std::string_view about_text = "Конфигуратор ЗР740\nВерсия %s\n%s\n\n%s";
+inline constexpr Text about_text = QT_TRANSLATE_NOOP("zr740", "Конфигуратор ЗР740\nВерсия %s\n%s\n\n%s");
 
 // The progress window.
-inline constexpr std::string_view progress_title = "Прибор <==> программа";
-inline constexpr std::string_view progress_elapsed = "Обмен идет:";
-inline constexpr std::string_view progress_processed = "Обработано пар-ов:";
-inline constexpr std::string_view progress_count = "%i из %i";
-inline constexpr std::string_view progress_abort = "Прервать!";
+inline constexpr Text progress_title = QT_TRANSLATE_NOOP("zr740", "Прибор <==> программа");
+inline constexpr Text progress_elapsed = QT_TRANSLATE_NOOP("zr740", "Обмен идет:");
+inline constexpr Text progress_processed = QT_TRANSLATE_NOOP("zr740", "Обработано пар-ов:");
+inline constexpr Text progress_count = QT_TRANSLATE_NOOP("zr740", "%1 из %2");
+inline constexpr Text progress_abort = QT_TRANSLATE_NOOP("zr740", "Прервать!");
 
 } // namespace zr740::ui::texts

@@ -27,13 +27,12 @@ namespace {
 
 namespace ids = texts::ids;
 
-QString q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-std::string_view prompt_of(int id)
+// The command's status text, then after "\n" its tooltip; empty for a command without a prompt.
+QString prompt_of(int id)
 {
     for (const auto& prompt : texts::prompts)
         if (prompt.id == id)
-            return prompt.text;
+            return q(prompt.text);
     return {};
 }
 
@@ -101,16 +100,21 @@ CMainFrame::~CMainFrame()
         shell_.set_main_window(nullptr);
 }
 
-QAction* CMainFrame::add_command(QMenu* menu, int id, std::string_view text, const char* shortcut)
+QAction* CMainFrame::add_command(QMenu* menu, int id, Text text, const char* shortcut)
 {
-    auto* action = new QAction(q(text), this);
+    return add_action(menu, id, q(text), shortcut);
+}
+
+QAction* CMainFrame::add_action(QMenu* menu, int id, const QString& text, const char* shortcut)
+{
+    auto* action = new QAction(text, this);
     action->setData(id);
     action->setIcon(command_icon(id));
-    const std::string_view prompt = prompt_of(id);
-    const auto tip = prompt.find('\n');
-    action->setStatusTip(q(prompt.substr(0, tip)));
-    if (tip != std::string_view::npos)
-        action->setToolTip(q(prompt.substr(tip + 1)));
+    const QString prompt = prompt_of(id);
+    const qsizetype tip = prompt.indexOf(u'\n');
+    action->setStatusTip(prompt.left(tip < 0 ? prompt.size() : tip));
+    if (tip >= 0)
+        action->setToolTip(prompt.mid(tip + 1));
     if (shortcut)
         action->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
     connect(action, &QAction::triggered, this, [this, id] { run_command(id); });
@@ -135,7 +139,7 @@ void CMainFrame::build_menus()
     for (int i = 0; i < recent_count; ++i) {
         auto* action = new QAction(this);
         action->setData(ids::recent_file_1 + i);
-        action->setStatusTip(q(prompt_of(ids::recent_file_1)));
+        action->setStatusTip(prompt_of(ids::recent_file_1));
         connect(action, &QAction::triggered, this, [this, i] { run_command(ids::recent_file_1 + i); });
         file_menu_->insertAction(recent_anchor_, action);
         recent_actions_.push_back(action);
@@ -186,8 +190,8 @@ void CMainFrame::build_menus()
     add_command(help, ids::about, texts::item_about);
 
     // Keys without a menu item: F1 for the help, Alt+I for the INIT command.
-    add_command(nullptr, ids::help_key, {}, "F1");
-    add_command(nullptr, ids::init_command, {}, "Alt+I");
+    add_action(nullptr, ids::help_key, QString(), "F1");
+    add_action(nullptr, ids::init_command, QString(), "Alt+I");
 
     // Check marks and enabled states follow the run's state whenever a menu opens.
     for (QMenu* menu : {file_menu_, device, service, converter, tree, modes, help})

@@ -4,6 +4,8 @@
 // that `run_command` dispatches; the program modes are the check marks of their menu items, bound
 // to the run's shared state so the core sees what the person sees.
 
+#include "ui/ui_text.h"
+
 #include <QMainWindow>
 #include <QPoint>
 #include <QSize>
@@ -83,7 +85,9 @@ private:
     void build_menus();
     void build_toolbar();
     void build_status_bar();
-    QAction* add_command(QMenu* menu, int id, std::string_view text, const char* shortcut = nullptr);
+    QAction* add_command(QMenu* menu, int id, Text text, const char* shortcut = nullptr);
+    // The same for any text (empty: a key without a menu item); without a menu on the window itself.
+    QAction* add_action(QMenu* menu, int id, const QString& text, const char* shortcut);
     void refresh_commands();
     void refresh_recent_menu();
     void update_caption();

@@ -36,8 +36,6 @@ namespace {
 
 namespace ids = texts::ids;
 
-QString q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 std::string title() { return std::string(zr740::texts::app_title); }
 
 bool is_view_command(int id)
@@ -133,7 +131,7 @@ bool CMainFrame::run_command(int id)
     case ids::no_attributes:
         no_attributes_ = !no_attributes_;
         if (no_attributes_)
-            shell_.message(std::string(texts::no_attributes_note), title(), Icon::information, Owner::main_window);
+            shell_.message(utf8(texts::no_attributes_note), title(), Icon::information, Owner::main_window);
         break;
     case ids::calibration:
         if (auto* device = document_.device(); device && device->supports_calibration())
@@ -197,8 +195,8 @@ bool CMainFrame::confirm_discard()
     if (!document_.modified)
         return true;
     const std::string name =
-        path_.empty() ? std::string(texts::untitled) : QFileInfo(QString::fromStdString(path_)).fileName().toStdString();
-    switch (shell_.ask_yes_no_cancel(fill_placeholders(texts::ask_to_save, {name}), title(), Icon::warning)) {
+        path_.empty() ? utf8(texts::untitled) : QFileInfo(QString::fromStdString(path_)).fileName().toStdString();
+    switch (shell_.ask_yes_no_cancel(fill_placeholders(utf8(texts::ask_to_save), {name}), title(), Icon::warning)) {
     case Choice::yes:
         return file_save();
     case Choice::no:
@@ -237,7 +235,7 @@ bool CMainFrame::open_path(const std::string& path)
     if (variant && current <= 1 && *variant != current) {
         const std::string theirs(variant_caption(*variant));
         const std::string ours(variant_caption(current));
-        if (!shell_.ask_yes_no(fill_placeholders(texts::other_variant, {path, theirs, ours, theirs}), title(),
+        if (!shell_.ask_yes_no(fill_placeholders(utf8(texts::other_variant), {path, theirs, ours, theirs}), title(),
                                Icon::question))
             return false;
     }
@@ -286,7 +284,7 @@ void CMainFrame::open_recent(int index)
     const std::string path = recent_[static_cast<std::size_t>(index)];
     std::error_code error;
     if (!std::filesystem::exists(path, error)) {
-        shell_.message(fill_placeholders(texts::recent_missing, {path}), title(), Icon::warning, Owner::main_window);
+        shell_.message(fill_placeholders(utf8(texts::recent_missing), {path}), title(), Icon::warning, Owner::main_window);
         std::erase(recent_, path);
         store_recent();
         refresh_recent_menu();
@@ -339,7 +337,7 @@ void CMainFrame::link_check()
     shell_.set_wait_cursor(false);
     if (recognised)
         set_status_note(QString::fromStdString(
-            fill_placeholders(texts::link_ok_note, {variant_caption(document_.context().run.description_variant)})));
+            fill_placeholders(utf8(texts::link_ok_note), {variant_caption(document_.context().run.description_variant)})));
     update_caption();
 }
 
@@ -363,7 +361,7 @@ void CMainFrame::open_help()
 {
     std::error_code error;
     if (help_path.empty() || !std::filesystem::is_regular_file(help_path, error)) {
-        shell_.message(std::string(texts::help_missing), title(), Icon::warning, Owner::main_window);
+        shell_.message(utf8(texts::help_missing), title(), Icon::warning, Owner::main_window);
         return;
     }
     shell_.open_file(help_path);
@@ -381,8 +379,8 @@ void CMainFrame::html_export()
 
 void CMainFrame::about()
 {
-    shell_.message(fill_placeholders(texts::about_text, {program_version_text(), copyright_text(), licence_text()}),
-                   std::string(texts::about_caption), Icon::information, Owner::main_window);
+    shell_.message(fill_placeholders(utf8(texts::about_text), {program_version_text(), copyright_text(), licence_text()}),
+                   utf8(texts::about_caption), Icon::information, Owner::main_window);
 }
 
 } // namespace zr740::ui

@@ -15,8 +15,6 @@ namespace {
 constexpr int max_line = 255;
 constexpr int scroll_every = 5;
 
-QString q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 } // namespace
 
 CProgressDlg::CProgressDlg(QWidget* parent)
@@ -81,7 +79,7 @@ void CProgressDlg::set_count(int processed, int total)
 {
     if (total == 0)
         return;
-    count_->setText(QString::asprintf(texts::progress_count.data(), processed, total));
+    count_->setText(q(texts::progress_count).arg(processed).arg(total));
     bar_->setRange(0, total);
     bar_->setValue(std::min(processed, total));
 }

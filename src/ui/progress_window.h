@@ -24,7 +24,7 @@ public:
     void start(const QString& caption, int total);
     // One line of the job log (cut to 255 characters); the list scrolls to its end every 5 lines.
     void add_line(const QString& text);
-    // "%i из %i" and the bar; nothing for a total of 0.
+    // "3 из 10" and the bar; nothing for a total of 0.
     void set_count(int processed, int total);
     // Closes the window with the result.
     void finish(int result);

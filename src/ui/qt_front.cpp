@@ -12,19 +12,15 @@
 #include "ui/qt_shell.h"
 #include "ui/setup_carrier.h"
 #include "ui/splash_window.h"
+#include "ui/window_language.h"
 #include "ui/window_main.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #include <iostream>
 
 namespace zr740::ui {
-namespace {
-
-QString q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-} // namespace
-
 QtFront::QtFront(QtShell& shell, Settings& settings)
     : shell_(shell), settings_(settings), splash_(std::make_unique<CHeadBandDlg>(q(texts::splash_caption)))
 {
@@ -47,7 +43,7 @@ WindowFront::LinkChoice QtFront::link_check_failed(CHLB5Doc& document)
         return LinkChoice::linked;
     // The main window says what it works with, as long as nothing else is in the status bar.
     offline_note_ = QString::fromStdString(
-        fill_placeholders(texts::offline_note, {variant_caption(document.context().run.description_variant)}));
+        fill_placeholders(utf8(texts::offline_note), {variant_caption(document.context().run.description_variant)}));
     return LinkChoice::offline;
 }
 
@@ -58,7 +54,7 @@ bool QtFront::create_window(CHLB5Doc& document, const CommandLineSettings& setti
         frame_ = std::make_unique<CMainFrame>(document, shell_, settings_);
     if (!frame_) {
         close_splash();
-        shell_.message(std::string(texts::windows_failed), std::string(zr740::texts::app_title), Icon::stop,
+        shell_.message(utf8(texts::windows_failed), std::string(zr740::texts::app_title), Icon::stop,
                        Owner::none);
         return false;
     }
@@ -99,6 +95,8 @@ int run_with_windows(int& argc, char** argv, AppContext& context, Settings& sett
                      std::vector<std::string> serial_ports, const std::vector<std::string>& arguments)
 {
     QApplication application(argc, argv);
+    // Before the first window: every text is looked up as the window is built.
+    const WindowLanguage language(QString::fromStdString(context.program_folder + "/translations"), QLocale());
     QtShell shell;
     QtFront front(shell, settings);
     CHLB5App app(context, shell, settings, std::move(serial_ports), front);

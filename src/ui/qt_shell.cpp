@@ -36,8 +36,6 @@ QMessageBox::Icon box_icon(Icon icon)
     return QMessageBox::NoIcon;
 }
 
-QString q(const std::string& text) { return QString::fromStdString(text); }
-
 } // namespace
 
 // A question of a worker thread waiting for the window thread's answer.

@@ -16,8 +16,6 @@
 namespace zr740::ui {
 namespace {
 
-QString q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 // The variants a person may choose, in the order of the description's variant table from its
 // second row on: only the current transmitter, whose row index is its variant number.
 constexpr int offered_variants = 1;
@@ -53,7 +51,7 @@ void CSelectDeviceDlg::accept()
 {
     auto* row = list_->currentItem();
     if (!row || !row->isSelected()) {
-        shell_.message(std::string(texts::select_nothing), std::string(zr740::texts::app_title), Icon::none,
+        shell_.message(utf8(texts::select_nothing), std::string(zr740::texts::app_title), Icon::none,
                        Owner::main_window);
         return;
     }

@@ -32,8 +32,6 @@
 namespace zr740::ui {
 namespace {
 
-QString q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 constexpr int row_height = 18;
 
 enum ButtonId { id_ok = 1, id_exit = 2, id_offline = 3, id_scan = 4, id_connect = 5, id_factory = 6 };
@@ -223,7 +221,7 @@ CSetupCarrier::CSetupCarrier(Device& link, RunState& run, Shell& shell, bool off
     status_->setAlignment(Qt::AlignCenter);
     status_->setObjectName("status");
 
-    auto make = [this](int id, std::string_view text) {
+    auto make = [this](int id, Text text) {
         auto* button = new QPushButton(q(text), this);
         button->setObjectName(QString("button%1").arg(id));
         button->setAutoDefault(false);

@@ -1,25 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Texts of the connection setup window and of the variant choice, in one place so that a
-// translation can be added later.
+// Texts of the connection setup window and of the variant choice, marked for translation (see ui_text.h).
 
-#include <string_view>
+#include "ui/ui_text.h"
 
 namespace zr740::ui::texts {
 
-inline constexpr std::string_view setup_caption = "Установка связи с прибором";
-inline constexpr std::string_view setup_column_name = "Параметры порта";
-inline constexpr std::string_view setup_column_value = "Значение";
-inline constexpr std::string_view button_connect = "Установить связь";
-inline constexpr std::string_view button_scan = "Сканирование сети";
-inline constexpr std::string_view button_offline = "Работать offline";
-inline constexpr std::string_view button_factory = "Заводские сетевые настройки";
-inline constexpr std::string_view button_exit = "Выход";
+inline constexpr Text setup_caption = QT_TRANSLATE_NOOP("zr740", "Установка связи с прибором");
+inline constexpr Text setup_column_name = QT_TRANSLATE_NOOP("zr740", "Параметры порта");
+inline constexpr Text setup_column_value = QT_TRANSLATE_NOOP("zr740", "Значение");
+inline constexpr Text button_connect = QT_TRANSLATE_NOOP("zr740", "Установить связь");
+inline constexpr Text button_scan = QT_TRANSLATE_NOOP("zr740", "Сканирование сети");
+inline constexpr Text button_offline = QT_TRANSLATE_NOOP("zr740", "Работать offline");
+inline constexpr Text button_factory = QT_TRANSLATE_NOOP("zr740", "Заводские сетевые настройки");
+inline constexpr Text button_exit = QT_TRANSLATE_NOOP("zr740", "Выход");
 
-inline constexpr std::string_view select_caption = "Выберите прибор";
-inline constexpr std::string_view select_column = "Имя прибора";
-inline constexpr std::string_view select_nothing = "Предварительно следует выбрать прибор из списка!";
-inline constexpr std::string_view button_ok = "OK";
-inline constexpr std::string_view button_cancel = "Отмена";
+inline constexpr Text select_caption = QT_TRANSLATE_NOOP("zr740", "Выберите прибор");
+inline constexpr Text select_column = QT_TRANSLATE_NOOP("zr740", "Имя прибора");
+inline constexpr Text select_nothing = QT_TRANSLATE_NOOP("zr740", "Предварительно следует выбрать прибор из списка!");
+inline constexpr Text button_ok = QT_TRANSLATE_NOOP("zr740", "OK");
+inline constexpr Text button_cancel = QT_TRANSLATE_NOOP("zr740", "Отмена");
 
 } // namespace zr740::ui::texts

@@ -16,12 +16,6 @@
 #include <QVBoxLayout>
 
 namespace zr740::ui {
-namespace {
-
-QString q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-} // namespace
-
 CSinglePoint::CSinglePoint(const DescriptionLists& lists, DeviceIO& link, Shell& shell, QWidget* parent)
     : QDialog(parent), lists_(lists), link_(link), shell_(shell)
 {

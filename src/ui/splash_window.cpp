@@ -51,7 +51,7 @@ void CHeadBandDlg::paintEvent(QPaintEvent*)
     font.setPixelSize(16);
     p.setFont(font);
     p.setPen(QColor(200, 210, 230));
-    p.drawText(QRect(0, 196, width(), 24), Qt::AlignCenter, QString::fromUtf8(texts::frame_caption.data()));
+    p.drawText(QRect(0, 196, width(), 24), Qt::AlignCenter, q(texts::frame_caption));
     font.setPixelSize(14);
     p.setFont(font);
     p.setPen(QColor(230, 230, 160));

@@ -15,8 +15,6 @@
 namespace zr740::ui {
 namespace {
 
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 QComboBox* list_editor(QWidget* parent, const std::vector<std::string>& items, bool typed)
 {
     auto* box = new QComboBox(parent);
@@ -24,7 +22,7 @@ QComboBox* list_editor(QWidget* parent, const std::vector<std::string>& items, b
     // A typed port path is used as it stands, never added to the list or completed into another.
     box->setInsertPolicy(QComboBox::NoInsert);
     for (const auto& item : items)
-        box->addItem(qt(item));
+        box->addItem(q(item));
     return box;
 }
 
@@ -46,7 +44,7 @@ QWidget* TreeItemDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     editing_ = node;
     if (node->kind == TreeNode::Kind::scanner) {
         if (column == CHLB5TreeListCtrl::value && parameter.poll_running)
-            shell_.message(std::string(texts::polled_warning), std::string(texts::app_title), Icon::warning,
+            shell_.message(utf8(texts::polled_warning), utf8(texts::app_title), Icon::warning,
                            Owner::main_window);
         if (column == CHLB5TreeListCtrl::value && TreeRowEditor::is_list_type(parameter))
             return list_editor(parent, TreeRowEditor::list_items(parameter), false);

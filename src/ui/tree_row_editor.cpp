@@ -69,11 +69,11 @@ bool TreeRowEditor::is_program_setting(const TreeNode& node) const
 
 std::string TreeRowEditor::refusal_text(const Parameter& parameter, const std::string& text)
 {
-    std::string message = fill_placeholders(texts::cannot_assign, {parameter.name, parameter.caption, text});
+    std::string message = fill_placeholders(utf8(texts::cannot_assign), {parameter.name, parameter.caption, text});
     if (equals_no_case(parameter.name, "CHAr*"))
-        message += texts::network_name_rule;
+        message += utf8(texts::network_name_rule);
     if (parameter.min != 0.0 || parameter.max != 0.0)
-        message += fill_placeholders(texts::range_rule,
+        message += fill_placeholders(utf8(texts::range_rule),
                                      {parameter.type_word(), printf_f(parameter.min), printf_f(parameter.max)});
     return message;
 }
@@ -123,7 +123,7 @@ bool TreeRowEditor::commit_value(TreeNode& node, const std::string& text)
         return false;
     const SavedValue saved(parameter);
     if (!parameter.set_value_from_input(text, false)) {
-        shell_.message(refusal_text(parameter, text), std::string(texts::app_title), Icon::stop, Owner::main_window);
+        shell_.message(refusal_text(parameter, text), utf8(texts::app_title), Icon::stop, Owner::main_window);
         return false;
     }
     modified();
@@ -149,7 +149,7 @@ bool TreeRowEditor::commit_value(TreeNode& node, const std::string& text)
     if (result == 0 || result == 1000 || result == BatchEngine::not_exchanged)
         return true;
     // The row turns red with the reason in its status column; the old value comes back.
-    shell_.message(parameter.status_text, std::string(texts::write_failed_caption), Icon::stop, Owner::main_window);
+    shell_.message(parameter.status_text, utf8(texts::write_failed_caption), Icon::stop, Owner::main_window);
     saved.restore(parameter);
     return false;
 }
@@ -178,7 +178,7 @@ bool TreeRowEditor::commit_scanner_value(TreeNode& node, const std::string& text
         return false;
     const SavedValue saved(parameter);
     if (!parameter.set_value_from_input(text, false)) {
-        shell_.message(refusal_text(parameter, text), std::string(texts::app_title), Icon::stop, Owner::main_window);
+        shell_.message(refusal_text(parameter, text), utf8(texts::app_title), Icon::stop, Owner::main_window);
         return false;
     }
     modified();
@@ -186,7 +186,7 @@ bool TreeRowEditor::commit_scanner_value(TreeNode& node, const std::string& text
     const int result = document_.engine().write_step(parameter, BatchEngine::mode_all);
     shell_.set_wait_cursor(false);
     if (result != 0) {
-        shell_.message(parameter.status_text, std::string(texts::write_failed_caption), Icon::stop,
+        shell_.message(parameter.status_text, utf8(texts::write_failed_caption), Icon::stop,
                        Owner::main_window);
         node.scan_status = parameter.status_text;
         saved.restore(parameter);

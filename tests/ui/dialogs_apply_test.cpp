@@ -27,7 +27,7 @@ TEST_F(DialogsApplyTest, UnknownValuesAreNotCopiedButThePortReopensAndTheCommand
     const auto before = simulator->stats();
 
     ASSERT_TRUE(with_window<ui::CApply>(apply_command, [&](ui::CApply& dialog) {
-        EXPECT_EQ(dialog.windowTitle().toStdString(), texts::apply_caption);
+        EXPECT_EQ(dialog.windowTitle().toStdString(), "Перевод прибора на новый режим работы");
         EXPECT_EQ(dialog.settings_label()->text().toStdString(),
                   "Скорость: Нет данных\nЧетность: Нет данных\nКол-во стоп-бит: Нет данных\nАдрес: Нет данных");
         EXPECT_EQ(dialog.broadcast_box()->text().toStdString(),

@@ -25,7 +25,7 @@ TEST_F(DialogsCalibrationTest, EachButtonWritesItsOwnGroupsValue)
 {
     ASSERT_TRUE(frame->action(calibration_command)->isEnabled());
     ASSERT_TRUE(with_window<ui::CPageUstirovka>(calibration_command, [&](ui::CPageUstirovka& dialog) {
-        EXPECT_EQ(dialog.windowTitle().toStdString(), texts::calibration_caption);
+        EXPECT_EQ(dialog.windowTitle().toStdString(), "Юстировка прибора");
         EXPECT_TRUE(dialog.offset_edit()->text().isEmpty());
         EXPECT_TRUE(dialog.range_edit()->text().isEmpty());
 

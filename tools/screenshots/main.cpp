@@ -16,6 +16,7 @@
 #include "ui/progress_window.h"
 #include "ui/qt_shell.h"
 #include "ui/setup_carrier.h"
+#include "ui/window_language.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -24,6 +25,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -134,6 +136,9 @@ int main(int argc, char** argv)
     AppContext context;
     context.program_folder = std::filesystem::path(argv[0]).parent_path().string();
     context.auto_read = true;
+    // The pictures show the window as a Russian desktop shows it, whatever this machine's locale.
+    const ui::WindowLanguage language(QString::fromStdString(context.program_folder + "/translations"),
+                                      QLocale(QLocale::Russian, QLocale::Russia));
     sim::SimulatorOptions options;
     options.description_path = context.program_folder + "/zr740.dat";
     options.address = 16;
