@@ -7,6 +7,7 @@
 #include "model/c_numbers.h"
 #include "model/parameter.h"
 #include "model/text.h"
+#include "model/value_types.h"
 #include "platform/run_state.h"
 #include "platform/shell.h"
 
@@ -274,7 +275,7 @@ void DeviceIO::load_link_settings()
     auto& settings = *link_settings_;
     auto number = [&](std::string_view name, int& field) {
         if (const auto* parameter = settings.find(name))
-            field = static_cast<int>(c_atol(parameter->value_text));
+            field = read_setting_number(parameter->value_text);
     };
     if (const auto* port = settings.find("Port"))
         sio_.port_name = port->value_text;

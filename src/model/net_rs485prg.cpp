@@ -3,6 +3,7 @@
 #include "model/c_numbers.h"
 #include "model/model_texts.h"
 #include "model/text.h"
+#include "model/value_types.h"
 #include "platform/serial_ports.h"
 
 #include <algorithm>
@@ -34,8 +35,7 @@ int clamp_to_int(long long value)
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-// atoi of a value text.
-int text_to_int(const std::string& text) { return clamp_to_int(c_atol(text)); }
+int text_to_int(const std::string& text) { return read_setting_number(text); }
 
 bool is_c_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 

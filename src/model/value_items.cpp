@@ -7,7 +7,9 @@
 #include "model/text.h"
 #include "model/value_types.h"
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -92,6 +94,13 @@ std::optional<double> read_whole_number(std::string_view text)
     if (magnitude - std::trunc(magnitude) > 0.00001)
         return std::nullopt;
     return parsed.value;
+}
+
+int read_setting_number(std::string_view text)
+{
+    if (const auto whole = read_whole_number(text); whole && *whole >= INT_MIN && *whole <= INT_MAX)
+        return static_cast<int>(*whole);
+    return static_cast<int>(std::clamp<long>(c_atol(text), INT_MIN, INT_MAX));
 }
 
 std::optional<std::uint32_t> clock_seconds(std::string_view text)

@@ -37,6 +37,11 @@ std::optional<float> read_float(std::string_view text);
 // drops the tolerated fraction. nullopt otherwise.
 std::optional<double> read_whole_number(std::string_view text);
 
+// A number of the program's own settings (its link to the instrument): read as the input check reads
+// an "int" text when it is one within int range, so that an address accepted as "1e2" is used and
+// saved as 100; otherwise as atoi reads it (leading number, clamped to int).
+int read_setting_number(std::string_view text);
+
 // The seconds count of a "m:ss" text, or nullopt when it holds anything but digits and ":". The
 // digits before a ":" are minutes: after a ":" the count is multiplied by 6 when at least two
 // characters follow it (tens of seconds) and by 60 otherwise, so "12:34" gives 754 and "12:3" 723.

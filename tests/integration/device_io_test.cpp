@@ -220,6 +220,18 @@ TEST_F(DeviceIOTest, AddressesOutsideOneTo247AreRefusedWithoutSending)
     EXPECT_NE(simulator->register_value(0x0010), 42);
 }
 
+TEST_F(DeviceIOTest, LinkSettingsAreReadAsTheInputCheckReadsThem)
+{
+    start();
+    // "1e2" passes the check of an "int" value as 100: the line must then talk to 100, not to 1.
+    const std::pair<const char*, int> cases[] = {{"1e2", 100}, {"016", 16}, {" 7", 7}, {"2.0", 2}};
+    for (const auto& [text, address] : cases) {
+        device.link_settings().set_value_by_name("0x0007", text);
+        ASSERT_EQ(device.open_port(false), 0);
+        EXPECT_EQ(device.sio().address, address) << text;
+    }
+}
+
 TEST_F(DeviceIOTest, SettingsAPseudoTerminalCannotCarryStillWorkAndRefusedOnesCloseThePort)
 {
     start();

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
 
 namespace zr740 {
@@ -199,17 +200,24 @@ TEST(NetRS485prg, AddressLengthIsZeroWithoutItsParameter)
     EXPECT_EQ(settings.values["address_length"], 0);
 }
 
-TEST(NetRS485prg, NumbersAreConvertedLikeAtoi)
+TEST(NetRS485prg, NumbersAreSavedAsTheInputCheckReadThem)
 {
-    MemorySettings settings;
-    NetRS485prg element(settings, ports);
-    element.set_value_by_name("0x0007", " 12abc");
-    element.set_value_by_name("0x0009", "Нет данных");
-    element.set_value_by_name("0x000A", "99999999999");
-    element.save();
-    EXPECT_EQ(settings.values["address"], 12);
-    EXPECT_EQ(settings.values["baud_rate"], 0);
-    EXPECT_EQ(settings.values["byte_size"], 2147483647);
+    struct Case {
+        const char* text;
+        int saved;
+    };
+    // Whole numbers as the check of an "int" value reads them; anything else as atoi reads it.
+    const Case cases[] = {{"1e2", 100},        {"016", 16},   {" 12", 12},         {" 12abc", 12},
+                          {"Нет данных", 0},   {"12.5", 12},  {"99999999999", INT_MAX}, {"-5", -5}};
+    for (const Case& c : cases) {
+        MemorySettings settings;
+        {
+            NetRS485prg element(settings, ports);
+            element.set_value_by_name("0x0007", c.text);
+            element.save();
+        }
+        EXPECT_EQ(settings.values["address"], c.saved) << c.text;
+    }
 }
 
 TEST(NetRS485prg, WithoutParityOnlyTheNumbersAreSaved)
