@@ -36,7 +36,9 @@ TEST_F(DeviceClassTest, FactoryResetMovesTheProgramToTheFactorySettings)
 {
     ASSERT_TRUE(simulator->set_value(0x0018, "12.5"));
     shell.answer = true;
+    const auto commands = simulator->stats().commands;
     document.device()->initialise_device();
+    ASSERT_EQ(simulator->wait_for_commands(commands + 1).commands, commands + 1);
 
     EXPECT_TRUE(shell.messages.empty()) << shell.messages[0].text;
     EXPECT_NE(simulator->value(0x0018), "12.500");
@@ -63,7 +65,10 @@ TEST_F(DeviceClassTest, ApplyDialogMovesInstrumentAndProgramTogether)
     read_network();
     write_address("7");
     shell.apply_choices.broadcast = true;
+    const auto commands = simulator->stats().commands;
     document.on_apply_command();
+    // The apply write and the broadcast, sent three times as the window offers by default.
+    ASSERT_EQ(simulator->wait_for_commands(commands + 4).commands, commands + 4);
 
     ASSERT_EQ(shell.apply_dialog_texts.size(), 1u);
     EXPECT_EQ(shell.apply_dialog_texts[0].find("Длина слова данных"), std::string::npos);
@@ -88,11 +93,10 @@ TEST_F(DeviceClassTest, UnattendedApplyNeedsTheOption)
     EXPECT_EQ(simulator->network().address, 5);
 
     context.options |= option_flags::aply;
+    const auto commands = simulator->stats().commands;
     document.on_apply_command();
     EXPECT_TRUE(shell.apply_dialog_texts.empty());
-    // The instrument switches after its reply has gone out.
-    for (int wait = 0; wait < 100 && simulator->network().address != 9; ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    simulator->wait_for_commands(commands + 1);
     EXPECT_EQ(simulator->network().address, 9);
     EXPECT_EQ(settings().value_by_name("0x0007"), "9");
     EXPECT_EQ(document.link().read_registers(network("0x0009"), false), 0);
@@ -126,10 +130,10 @@ TEST_F(DeviceClassTest, AnUncheckedChangeBoxLeavesTheProgramsSettingsAlone)
     read_network();
     write_address("7");
     shell.apply_choices.change_program_settings = false;
+    const auto commands = simulator->stats().commands;
     document.on_apply_command();
 
-    for (int wait = 0; wait < 100 && simulator->network().address != 7; ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    simulator->wait_for_commands(commands + 1);
     EXPECT_EQ(simulator->network().address, 7);
     EXPECT_EQ(settings().value_by_name("0x0007"), "5");
     // The apply write itself succeeded: the instrument no longer answering is no news to report.
@@ -146,9 +150,7 @@ TEST_F(DeviceClassTest, TheBroadcastGoesOutThriceOnlyWhenAsked)
         document.on_apply_command();
         // The apply write and one command per broadcast; the last may still be on its way.
         const auto commands = before.commands + (thrice ? 4u : 2u);
-        for (int wait = 0; wait < 500 && simulator->stats().commands < commands; ++wait)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        const auto after = simulator->stats();
+        const auto after = simulator->wait_for_commands(commands);
         EXPECT_EQ(after.commands, commands);
         // The broadcasts are the requests nobody answers.
         EXPECT_EQ((after.requests - before.requests) - (after.replies - before.replies), thrice ? 3u : 1u);

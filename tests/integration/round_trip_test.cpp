@@ -172,7 +172,7 @@ TEST_F(RefusedValues, FactoryResetSendsTheValueOne)
     shell.answer = false;
     document.device()->initialise_device();
     document.link().trace().close();
-    EXPECT_EQ(simulator->stats().commands, commands + 1);
+    EXPECT_EQ(simulator->wait_for_commands(commands + 1).commands, commands + 1);
     EXPECT_NE(slurp(trace).find("tx: 05 06 00 20 00 01 "), std::string::npos) << slurp(trace);
 }
 

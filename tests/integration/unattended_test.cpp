@@ -218,7 +218,7 @@ TEST_F(UnattendedRun, AplySendsTheApplyCommandAfterWritingNetworkSettings)
     });
     const auto commands = simulator->stats().commands;
     ASSERT_EQ(run({"-write/aply/bps:9600/close/" + port_option(), source}), 0) << err;
-    EXPECT_EQ(simulator->stats().commands, commands + 1);
+    EXPECT_EQ(simulator->wait_for_commands(commands + 1).commands, commands + 1);
 }
 
 TEST_F(UnattendedRun, HelpAndAStartWithoutADisplay)

@@ -49,7 +49,7 @@ TEST_F(DialogsApplyTest, UnknownValuesAreNotCopiedButThePortReopensAndTheCommand
     EXPECT_EQ(settings.value_by_name("0x0009"), "19200");
     EXPECT_EQ(document->link().sio().baud_rate, 19200);
     // The instrument carried out one apply command: 129 arrived in 0x000F.
-    EXPECT_EQ(simulator->stats().commands, before.commands + 1);
+    EXPECT_EQ(simulator->wait_for_commands(before.commands + 1).commands, before.commands + 1);
     EXPECT_TRUE(shell.shown_boxes().empty());
 }
 

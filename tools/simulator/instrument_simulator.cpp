@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <iostream>
+#include <thread>
 
 #include <poll.h>
 #include <pthread.h>
@@ -223,6 +224,14 @@ NetworkSettings InstrumentSimulator::network() const
 SimulatorStats InstrumentSimulator::stats() const
 {
     return {frames_.load(), requests_.load(), replies_.load(), ignored_.load(), commands_.load()};
+}
+
+SimulatorStats InstrumentSimulator::wait_for_commands(std::uint64_t count, std::chrono::milliseconds limit) const
+{
+    const auto give_up = Clock::now() + limit;
+    while (commands_.load() < count && Clock::now() < give_up)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return stats();
 }
 
 bool InstrumentSimulator::wait_until(Clock::time_point when)

@@ -99,6 +99,11 @@ public:
     // The settings the instrument speaks now.
     NetworkSettings network() const;
     SimulatorStats stats() const;
+    // Waits until `count` commands (apply, factory initialisation) have been carried out since the
+    // start, or `limit` has passed, and returns the counts then. A command takes effect just after
+    // its reply has left, so whoever holds the reply may otherwise look a moment too early.
+    SimulatorStats wait_for_commands(std::uint64_t count,
+                                     std::chrono::milliseconds limit = std::chrono::seconds(5)) const;
 
 private:
     using Clock = std::chrono::steady_clock;
