@@ -9,7 +9,8 @@
 #include "app/app_context.h"
 #include "app/chlb5_app.h"
 #include "app/chlb5_doc.h"
-#include "platform/settings_store.h"
+#include "loop_stall_meter.h"
+#include "support/memory_settings.h"
 #include "simulator/instrument_simulator.h"
 #include "ui/chlb5_tree_list_view.h"
 #include "ui/main_frame.h"
@@ -33,26 +34,6 @@ namespace {
 using namespace zr740;
 using Clock = std::chrono::steady_clock;
 
-class BenchSettings : public Settings {
-public:
-    int read_link_value(std::string_view name, int default_value) override
-    {
-        const auto found = values.find(std::string(name));
-        return found == values.end() ? default_value : found->second;
-    }
-    void write_link_value(std::string_view name, int value) override { values[std::string(name)] = value; }
-    std::optional<std::string> read_link_text(std::string_view name) override
-    {
-        const auto found = texts.find(std::string(name));
-        return found == texts.end() ? std::nullopt : std::optional<std::string>(found->second);
-    }
-    void write_link_text(std::string_view name, std::string_view text) override { texts[std::string(name)] = text; }
-    bool write_machine_text(std::string_view, std::string_view, std::string_view) override { return false; }
-
-    std::map<std::string, int> values;
-    std::map<std::string, std::string> texts;
-};
-
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // One interactive start of the program with windows; the time until the window stands and the
@@ -62,7 +43,7 @@ double start_up_once(const std::string& folder, const std::string& port, bool& l
 {
     AppContext context;
     context.program_folder = folder;
-    BenchSettings settings;
+    testing::MemorySettings settings;
     settings.texts["port_name"] = port;
     settings.values["address"] = 16;
     ui::QtShell shell;
@@ -89,22 +70,9 @@ double start_up_once(const std::string& folder, const std::string& port, bool& l
 // The longest gap between turns of the window thread's event loop while `work` runs.
 double longest_stall(const std::function<void()>& work)
 {
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    tick.start(1);
-    last = clock.nsecsElapsed();
+    const LoopStallMeter meter;
     work();
-    tick.stop();
-    return static_cast<double>(longest) / 1e6;
+    return meter.longest_ms();
 }
 
 } // namespace
@@ -151,7 +119,7 @@ int main(int argc, char** argv)
         }
         AppContext context;
         context.program_folder = folder;
-        BenchSettings settings;
+        testing::MemorySettings settings;
         settings.texts["port_name"] = simulator.port_path();
         settings.values["address"] = 16;
         ui::QtShell shell;

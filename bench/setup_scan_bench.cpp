@@ -10,6 +10,7 @@
 
 #include "app/app_context.h"
 #include "app/chlb5_doc.h"
+#include "loop_stall_meter.h"
 #include "support/memory_settings.h"
 #include "support/pty_pair.h"
 #include "ui/qt_shell.h"
@@ -40,21 +41,10 @@ double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(
 // Turns the event loop until `done` holds; the longest gap between two turns, in ms.
 double loop_until(const std::function<bool()>& done)
 {
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = clock.nsecsElapsed();
-    qint64 longest = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    tick.start(1);
+    const LoopStallMeter meter;
     while (!done())
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    return static_cast<double>(longest) / 1e6;
+    return meter.longest_ms();
 }
 
 struct Window {

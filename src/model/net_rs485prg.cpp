@@ -35,8 +35,6 @@ int clamp_to_int(long long value)
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-int text_to_int(const std::string& text) { return read_setting_number(text); }
-
 bool is_c_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // sscanf "%d": blanks, an optional sign, at least one digit.
@@ -128,13 +126,13 @@ void NetRS485prg::load()
 
 void NetRS485prg::save()
 {
-    settings_.write_link_value(key_address, text_to_int(value_by_name("0x0007")));
+    settings_.write_link_value(key_address, read_setting_number(value_by_name("0x0007")));
     // The address length comes from a parameter that others add to this element; without it the
     // value is that of "Нет данных", 0.
-    settings_.write_link_value(key_address_length, text_to_int(value_by_name("A.Len")));
-    settings_.write_link_value(key_baud_rate, text_to_int(value_by_name("0x0009")));
-    settings_.write_link_value(key_byte_size, text_to_int(value_by_name("0x000A")));
-    settings_.write_link_value(key_stop_bits, text_to_int(value_by_name("0x000B")));
+    settings_.write_link_value(key_address_length, read_setting_number(value_by_name("A.Len")));
+    settings_.write_link_value(key_baud_rate, read_setting_number(value_by_name("0x0009")));
+    settings_.write_link_value(key_byte_size, read_setting_number(value_by_name("0x000A")));
+    settings_.write_link_value(key_stop_bits, read_setting_number(value_by_name("0x000B")));
 
     const auto* parity = find("0x000C");
     if (!parity)

@@ -6,6 +6,7 @@
 #include "app/configuration_file.h"
 #include "platform/temp_dir.h"
 #include "simulator/instrument_simulator.h"
+#include "support/configuration_files.h"
 #include "support/memory_settings.h"
 #include "support/program_run.h"
 #include "support/recording_shell.h"
@@ -104,19 +105,9 @@ class ExitCodes : public ::testing::Test {
     // The marker's value in a configuration file; empty when the file is not one.
     std::string marker_in(const std::string& path)
     {
-        AppContext context;
-        context.program_folder = bin;
-        testing::RecordingShell shell;
-        testing::MemorySettings settings;
-        CHLB5Doc document(context, shell, settings, {});
-        if (!open_configuration(document, path))
-            return {};
-        std::string value;
-        document.root()->for_each_parameter([&](Parameter& p) {
-            if (p.name == "0x0018")
-                value = p.value_text;
-        });
-        return value;
+        const auto values = testing::configuration_values(bin, path);
+        const auto marker_value = values.find("0x0018");
+        return marker_value == values.end() ? std::string() : marker_value->second;
     }
 
     static std::string contents(const std::string& path)

@@ -7,6 +7,7 @@
 #include "app/configuration_file.h"
 #include "platform/temp_dir.h"
 #include "simulator/instrument_simulator.h"
+#include "support/configuration_files.h"
 #include "support/memory_settings.h"
 #include "support/program_run.h"
 #include "support/recording_shell.h"
@@ -44,21 +45,6 @@ std::map<std::uint16_t, std::uint16_t> bank(const sim::InstrumentSimulator& simu
     return registers;
 }
 
-// The values of a configuration file, by parameter name.
-std::map<std::string, std::string> values_of(const std::string& path)
-{
-    AppContext context;
-    context.program_folder = bin;
-    testing::RecordingShell shell;
-    testing::MemorySettings settings;
-    CHLB5Doc document(context, shell, settings, {});
-    std::map<std::string, std::string> values;
-    if (!open_configuration(document, path))
-        return values;
-    document.root()->for_each_parameter([&](Parameter& p) { values[p.name] = p.value_text; });
-    return values;
-}
-
 // The program run as a production line runs it: read an instrument into a file, then write that
 // file back. Values are chosen so that each kind of register a wrong byte order, a wrong register
 // count or a refused encoding used to corrupt holds something other than zero.
@@ -90,7 +76,7 @@ TEST(RoundTrip, ReadThenWriteOfTheSameFileLogsNothingAndChangesNothing)
         ASSERT_EQ(program.wait(), 0) << program.err();
     }
     EXPECT_EQ(slurp(read_log), "");
-    const auto values = values_of(file);
+    const auto values = testing::configuration_values(bin, file);
     ASSERT_FALSE(values.empty());
     EXPECT_EQ(values.at("0x0017"), "500");
     EXPECT_EQ(values.at("0x0013"), "10:00");

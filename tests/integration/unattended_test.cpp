@@ -6,6 +6,7 @@
 #include "app/configuration_file.h"
 #include "platform/temp_dir.h"
 #include "simulator/instrument_simulator.h"
+#include "support/configuration_files.h"
 #include "support/memory_settings.h"
 #include "support/program_run.h"
 #include "support/recording_shell.h"
@@ -50,29 +51,11 @@ protected:
     // A configuration of the shipped description with every value set from `value_of`.
     void write_configuration(const std::string& path, const std::function<std::string(const Parameter&)>& value_of)
     {
-        AppContext context;
-        context.program_folder = bin;
-        testing::RecordingShell shell;
-        testing::MemorySettings settings;
-        CHLB5Doc document(context, shell, settings, {});
-        ASSERT_TRUE(document.on_new_document());
-        document.root()->for_each_parameter([&](Parameter& p) { p.value_text = value_of(p); });
-        ASSERT_TRUE(save_configuration(document, path));
+        ASSERT_TRUE(testing::write_configuration(bin, path, value_of));
     }
-
-    // The values of a configuration file, by parameter name.
     std::map<std::string, std::string> values_of(const std::string& path)
     {
-        AppContext context;
-        context.program_folder = bin;
-        testing::RecordingShell shell;
-        testing::MemorySettings settings;
-        CHLB5Doc document(context, shell, settings, {});
-        std::map<std::string, std::string> values;
-        if (!open_configuration(document, path))
-            return values;
-        document.root()->for_each_parameter([&](Parameter& p) { values[p.name] = p.value_text; });
-        return values;
+        return testing::configuration_values(bin, path);
     }
 
     testing::TempDir dir;

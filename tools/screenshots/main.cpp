@@ -7,8 +7,8 @@
 
 #include "app/app_context.h"
 #include "app/chlb5_doc.h"
-#include "platform/settings_store.h"
 #include "simulator/instrument_simulator.h"
+#include "support/memory_settings.h"
 #include "ui/apply_dialog.h"
 #include "ui/chlb5_tree_list_ctrl.h"
 #include "ui/chlb5_tree_list_view.h"
@@ -42,26 +42,6 @@ namespace {
 
 using namespace zr740;
 
-// The link settings of the picture's session, kept in memory: the user's own stay untouched.
-class SessionSettings : public Settings {
-public:
-    int read_link_value(std::string_view name, int default_value) override
-    {
-        const auto found = values.find(std::string(name));
-        return found == values.end() ? default_value : found->second;
-    }
-    void write_link_value(std::string_view name, int value) override { values[std::string(name)] = value; }
-    std::optional<std::string> read_link_text(std::string_view name) override
-    {
-        const auto found = texts.find(std::string(name));
-        return found == texts.end() ? std::nullopt : std::optional<std::string>(found->second);
-    }
-    void write_link_text(std::string_view name, std::string_view text) override { texts[std::string(name)] = text; }
-    bool write_machine_text(std::string_view, std::string_view, std::string_view) override { return false; }
-
-    std::map<std::string, int> values;
-    std::map<std::string, std::string> texts;
-};
 
 // Shows the parameter's row, opening the branches above it; its index in column 0.
 QModelIndex show_row(ui::CMainFrame& frame, CHLB5Doc& document, const char* name)
@@ -147,7 +127,8 @@ int main(int argc, char** argv)
         std::cerr << "zr740-screenshots: " << simulator.error() << '\n';
         return 1;
     }
-    SessionSettings settings;
+    // The link settings of the pictures' session, kept in memory: the user's own stay untouched.
+    testing::MemorySettings settings;
     settings.texts["port_name"] = simulator.port_path();
     settings.values["address"] = 16;
 
@@ -244,7 +225,7 @@ int main(int argc, char** argv)
         std::cerr << "zr740-screenshots: " << hidden.error() << '\n';
         return 1;
     }
-    SessionSettings setup_settings;
+    testing::MemorySettings setup_settings;
     setup_settings.texts["port_name"] = hidden.port_path();
     setup_settings.values["address"] = 16;
     setup_settings.values["baud_rate"] = 9600;
