@@ -16,9 +16,13 @@ for arg in "$@"; do
   if [ "$arg" = "--quick" ]; then quick=1; else ctest_args+=("$arg"); fi
 done
 
+# The first argument is the build folder, the second the generator ("default": CMake's own choice,
+# Unix Makefiles, as packagers and most users build; it does not make output folders by itself).
 run_config() {
-  local dir="$1"; shift
-  cmake -S "$root" -B "$dir" -G Ninja -DZR740_WERROR=ON "$@" >/dev/null
+  local dir="$1" generator="$2"; shift 2
+  local generator_args=(-G "$generator")
+  if [ "$generator" = "default" ]; then generator_args=(); fi
+  cmake -S "$root" -B "$dir" "${generator_args[@]}" -DZR740_WERROR=ON "$@" >/dev/null
   cmake --build "$dir" -j2
   (cd "$dir" && ctest --output-on-failure -j2 "${ctest_args[@]}")
 }
@@ -26,12 +30,12 @@ run_config() {
 threaded_tests='BatchEngine|Scan|DeviceClass'
 
 echo "== normal build =="
-run_config "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_config "$root/build-test" Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 if [ "$quick" -eq 0 ]; then
   echo "== sanitizer build (ASan+UBSan) =="
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-  run_config "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DZR740_SANITIZE=ON -DZR740_BENCH=OFF
+  run_config "$root/build-asan" default -DCMAKE_BUILD_TYPE=Debug -DZR740_SANITIZE=ON -DZR740_BENCH=OFF
 
   echo "== threaded tests (ThreadSanitizer) =="
   export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1

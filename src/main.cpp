@@ -31,7 +31,12 @@ namespace {
 constexpr const char* help_text = R"(usage: zr740 [OPTIONS] [FILE.zr740]
        zr740 --register | --help | --version
 
-Runs unattended when any option is given. An option argument begins with "-", or with "/" when
+Without options, or with options that ask for no job (only the link settings or the window's
+place), it opens its window; FILE is then the document (opened, or the name of a new one) and a
+failed link check leaves the window offline. With a job ("read", "write") it runs unattended:
+with "close" (and always without a display) messages go to standard error and into the error
+log, and no box waits for a click. Options shape only the start-up and the first job; the
+window is the user's afterwards. An option argument begins with "-", or with "/" when
 every name in it is an option with its value ("/home/user/line3.zr740" and "/x/line3.zr740" name
 files); one argument may carry several options joined by "/", e.g.  -read/close/port:/dev/ttyUSB0 .
 Names and values are not case sensitive, except the values of "port", "elog" and "html", which run
@@ -73,7 +78,8 @@ Exit codes: 0 success; 200 FILE missing, empty or not a configuration for "write
 answer the link check, or five transactions in a row got no reply); 203 protocol error; 204 the
 instrument reported an error; 205 stopped (exit event, SIGTERM, SIGINT, SIGHUP), whatever the job
 left; 206 the instrument is not a ZR740; 207 the job ran to its end but some parameters could not
-be exchanged (see the error log). With several causes the lowest code wins.
+be exchanged (see the error log); 208 an option name the program does not know (nothing was
+done). With several causes the lowest code wins.
 )";
 
 bool has_display()

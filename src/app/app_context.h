@@ -26,10 +26,12 @@ struct AppContext {
     // Where the description file and the other program files are looked for.
     std::string program_folder;
     // The option flags of the command line; any flag makes the run unattended.
-    std::uint32_t options = 0;
+    // Zeroed on the window thread once the first job has ended: options shape only the start-up
+    // and that job, and the window is a person's from then on.
+    std::atomic<std::uint32_t> options{0};
     // Failures of batch jobs are appended here, one line each; empty: no error log.
     std::string error_log_path;
-    // Program modes (check marks of the main menu).
+    // Program modes (check marks of the main menu). Auto-read starts checked in the window.
     std::atomic<bool> auto_read{false};
     std::atomic<bool> immediate_write{false};
     // Set, never cleared, when the run was told to end from outside (the exit event, a signal):

@@ -17,6 +17,9 @@ inline constexpr std::string_view nothing_read =
     "Ни один параметр не прочитан. Файл '%s' оставлен без изменений.";
 inline constexpr std::string_view instrument_not_identified =
     "Прибор ЗР740 не опознан: параметры в прибор не записываются и из него не читаются.";
+inline constexpr std::string_view unknown_options =
+    "Неизвестная опция командной строки: %s. Программа ничего не выполнила; список опций выводит "
+    "'zr740 --help'.";
 inline constexpr std::string_view cannot_write_page = "Не удалось записать список параметров '%s':\n%s";
 
 } // namespace zr740::texts

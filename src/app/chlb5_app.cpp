@@ -28,8 +28,10 @@ namespace {
 
 constexpr std::size_t job_done = 0;
 constexpr std::size_t shutdown = 1;
-// The queue's own command: save a read whose parameters partly failed beside the named file.
+// The queue's own commands: save a read whose parameters partly failed beside the named file; the
+// first job has ended and the command line has had its say.
 constexpr int save_partial_read = command_ids::save_after_read + 1;
+constexpr int first_job_ended = command_ids::save_after_read + 2;
 // No description variant is known until the instrument or a file tells.
 constexpr std::uint8_t variant_unknown = 0xFF;
 
@@ -61,12 +63,15 @@ CHLB5App::CHLB5App(AppContext& context, Shell& shell, Settings& settings, std::v
     : context_(context), shell_(shell), front_(&front), settings_(settings), serial_ports_(std::move(serial_ports))
 {
     context_.run.description_variant = variant_unknown;
+    // The window's auto-read mode starts checked: expanding a branch shows the instrument's values.
+    context_.auto_read = true;
     queue_.forward_to([&front](int command) { front.post(command); });
 }
 
 CHLB5App::~CHLB5App()
 {
     shut_down();
+    shell_.send_boxes_to_log(nullptr);
     if (console_)
         console_->attach_queue(nullptr);
 }
@@ -75,6 +80,17 @@ int CHLB5App::run(const std::vector<std::string>& arguments)
 {
     const CmyCommandLineInfo info(arguments);
     prepare(info);
+    // A mistyped option (a job's name above all) would otherwise make a run that did nothing and
+    // ended 0: the run ends before anything goes to the line.
+    if (!info.unknown_options.empty()) {
+        std::string names;
+        for (const auto& name : info.unknown_options)
+            names += (names.empty() ? "'" : ", '") + name + "'";
+        shell_.message(fill_placeholders(texts::unknown_options, {names}), std::string(texts::app_title), Icon::stop,
+                       Owner::none);
+        context_.run.exit_status |= exit_bits::unknown_option;
+        return exit_code(context_.run.exit_status);
+    }
     // Started before anything else, so that a stop that comes during start-up is seen at once.
     shutdown_watcher_ = std::thread([this] { shutdown_watcher(); });
     if (start_up()) {
@@ -85,6 +101,10 @@ int CHLB5App::run(const std::vector<std::string>& arguments)
             serve();
         } else if (front_->create_window(*document_, command_line_,
                                          [this](int command) { return run_command(command); })) {
+            // The file named on the command line is the document (opened, or the name of a new one),
+            // except for "read", which saves into it only once the read has ended.
+            if (!file_name_.empty() && !(command_line_.options & option_flags::read))
+                front_->document_path(file_name_, true);
             post_creation();
             front_->run();
         }
@@ -104,6 +124,19 @@ void CHLB5App::prepare(const CmyCommandLineInfo& info)
     context_.options = command_line_.options;
     context_.run.silent = (command_line_.modes & mode_flags::silent) != 0;
     context_.run.started_with_options = (command_line_.options & option_flags::any) != 0;
+
+    // A run that ends by itself has nobody at the screen: a box would hold a production-line
+    // script for ever. Its messages go to the error stream and into the error log instead.
+    const std::uint32_t options = command_line_.options;
+    const bool ends_by_itself = !front_ || !info.unknown_options.empty() || !info.html_path.empty() ||
+                                (command_line_.modes & mode_flags::test) ||
+                                ((options & option_flags::close) && !(options & option_flags::calibrate));
+    if (ends_by_itself)
+        shell_.send_boxes_to_log([this](const std::string& caption, const std::string& text) {
+            std::string line = text;
+            std::replace(line.begin(), line.end(), '\n', ' ');
+            BatchEngine::append_to_error_log(context_.error_log_path, caption, line);
+        });
 
     if (!info.error_log_path.empty()) {
         std::ofstream log(info.error_log_path, std::ios::trunc);
@@ -174,7 +207,17 @@ bool CHLB5App::start_up()
         return false;
     // Without options a person sits at the window and decides how to go on without the instrument.
     const bool interactive = front_ && !(options & option_flags::any);
-    if (!identified_ && interactive) {
+    // Options that only set the link or place the window ask for no job: the window opens all the
+    // same, offline, and its status bar says so.
+    const bool job = (options & (option_flags::read | option_flags::write | option_flags::calibrate)) != 0;
+    const bool window_without_job = front_ && !interactive && !job && !(options & option_flags::close) &&
+                                    !(command_line_.modes & mode_flags::test);
+    if (!identified_ && window_without_job) {
+        if (context_.run.description_variant > 1)
+            context_.run.description_variant = 0;
+        command_line_.modes = mode_flags::auto_read_off;
+        front_->work_offline(document);
+    } else if (!identified_ && interactive) {
         const auto choice = front_->link_check_failed(document);
         if (choice == WindowFront::LinkChoice::quit)
             return false;
@@ -183,7 +226,7 @@ bool CHLB5App::start_up()
         if (choice == WindowFront::LinkChoice::offline)
             command_line_.modes = mode_flags::auto_read_off;
     }
-    if (!identified_ && !interactive) {
+    if (!identified_ && !interactive && !window_without_job) {
         // Nothing goes to an instrument that is not known to be a ZR740, and nothing read from one
         // is saved as its configuration.
         report_port_failure();
@@ -355,6 +398,13 @@ bool CHLB5App::run_command(int command)
     case save_partial_read:
         save_read(false);
         return true;
+    case first_job_ended:
+        // From now on the window is the person's: Alt+A asks, closing asks to save, and a later
+        // read is not saved into the command line's file.
+        command_line_ = CommandLineSettings{};
+        context_.options = 0;
+        context_.run.started_with_options = false;
+        return true;
     default:
         return false;
     }
@@ -427,8 +477,13 @@ void CHLB5App::save_read(bool complete)
                                                                      std::to_string(exchanges.made), file_name_, target}),
                        std::string(texts::app_title), Icon::warning, Owner::none);
     }
-    if (!save_configuration(document, target))
+    if (!save_configuration(document, target)) {
         context_.run.exit_status |= exit_bits::file_missing;
+        return;
+    }
+    // The window goes on with the file just written, which is not put into the recent-file list.
+    if (front_)
+        front_->document_path(target, false);
 }
 
 void CHLB5App::export_page()
@@ -456,8 +511,10 @@ void CHLB5App::job_watcher()
     // Without a main window nobody could close the run later: it ends after its job, as with "close".
     const bool close = (command_line_.options & (option_flags::close | option_flags::calibrate)) != 0 ||
                        !shell_.has_main_window();
-    if (event == job_done && close)
-        queue_.post(command_ids::close_window);
+    if (event != job_done)
+        return;
+    // The settings are zeroed on the thread that reads them, after whatever the job posted.
+    queue_.post(close ? command_ids::close_window : first_job_ended);
 }
 
 void CHLB5App::shutdown_watcher()

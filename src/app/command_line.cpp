@@ -4,6 +4,7 @@
 #include "model/c_numbers.h"
 #include "model/text.h"
 
+#include <algorithm>
 #include <array>
 
 namespace zr740 {
@@ -119,6 +120,7 @@ void CmyCommandLineInfo::parse_option(const std::string& argument)
         settings.options |= option_flags::any;
         const std::size_t colon = token.find(':');
         const std::string name = token.substr(0, colon);
+        check_known(name, std::string_view(typed).substr(start, std::min(colon, token.size())));
         if (takes_rest(name)) {
             // The value runs to the end of the argument, in the case it was typed.
             const std::string rest = colon == std::string::npos ? std::string() : typed.substr(start + colon + 1);
@@ -128,6 +130,12 @@ void CmyCommandLineInfo::parse_option(const std::string& argument)
         apply(name, colon == std::string::npos ? std::string() : token.substr(colon + 1), {});
         start = end + 1;
     }
+}
+
+void CmyCommandLineInfo::check_known(const std::string& name, std::string_view typed)
+{
+    if (!is_option_name(name))
+        unknown_options.emplace_back(typed);
 }
 
 void CmyCommandLineInfo::apply(const std::string& name, const std::string& value, const std::string& rest_as_typed)
@@ -217,7 +225,7 @@ void CmyCommandLineInfo::apply(const std::string& name, const std::string& value
     } else if (name == "html") {
         html_path = trim_quotes(rest_as_typed);
     }
-    // "ext" and any other name only mark that an option was given.
+    // "ext" only marks that an option was given; unknown names were noted by check_known.
 }
 
 } // namespace zr740

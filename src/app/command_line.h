@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zr740 {
@@ -62,10 +63,14 @@ public:
     std::string exit_event_name;
     // "html": where the parameter list page goes; the run writes it instead of a job and ends.
     std::string html_path;
+    // Option names the program does not know, as typed: a run with one ends before it starts,
+    // since a mistyped job name would otherwise read as a run that did nothing and succeeded.
+    std::vector<std::string> unknown_options;
 
 private:
     void parse_option(const std::string& argument);
     void apply(const std::string& name, const std::string& value, const std::string& rest_as_typed);
+    void check_known(const std::string& name, std::string_view typed);
 };
 
 // Whether the name (lower case) is one of the options.

@@ -4,20 +4,36 @@
 
 namespace zr740 {
 
+void print_box(std::ostream& err, const std::string& caption, const std::string& text, bool question)
+{
+    err << caption << ": " << (question ? answered_no(text) : text) << '\n';
+    err.flush();
+}
+
+std::string answered_no(const std::string& question) { return question + " -> нет"; }
+
 ConsoleShell::ConsoleShell(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+
+void ConsoleShell::send_boxes_to_log(MessageLog log)
+{
+    std::lock_guard lock(mutex_);
+    log_ = std::move(log);
+}
 
 void ConsoleShell::message(const std::string& text, const std::string& caption, Icon, Owner)
 {
     std::lock_guard lock(mutex_);
-    err_ << caption << ": " << text << '\n';
-    err_.flush();
+    print_box(err_, caption, text, false);
+    if (log_)
+        log_(caption, text);
 }
 
 bool ConsoleShell::ask_yes_no(const std::string& text, const std::string& caption, Icon)
 {
     std::lock_guard lock(mutex_);
-    err_ << caption << ": " << text << " -> нет\n";
-    err_.flush();
+    print_box(err_, caption, text, true);
+    if (log_)
+        log_(caption, answered_no(text));
     return false;
 }
 

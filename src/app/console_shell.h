@@ -8,8 +8,14 @@
 #include <condition_variable>
 #include <iosfwd>
 #include <mutex>
+#include <string>
 
 namespace zr740 {
+
+// How a box reads on the error stream: "caption: text", a question with the answer it got.
+void print_box(std::ostream& err, const std::string& caption, const std::string& text, bool question);
+// A question's text with the answer a run without a person gives it.
+std::string answered_no(const std::string& question);
 
 class ConsoleShell : public Shell {
 public:
@@ -18,6 +24,8 @@ public:
     void message(const std::string& text, const std::string& caption, Icon icon, Owner owner) override;
     bool ask_yes_no(const std::string& text, const std::string& caption, Icon icon) override;
     void set_wait_cursor(bool on) override;
+    // Messages and questions also go to the log (the run's error log).
+    void send_boxes_to_log(MessageLog log) override;
     // Prints the caption, hands the job over and waits until the job has closed the "window".
     int run_progress(const std::string& caption, int total, const std::function<void()>& started,
                      const std::function<void()>& abort) override;
@@ -29,6 +37,7 @@ public:
 
 private:
     CommandQueue* queue_ = nullptr;
+    MessageLog log_;
     std::ostream& out_;
     std::ostream& err_;
     std::mutex mutex_;

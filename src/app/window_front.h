@@ -4,6 +4,7 @@
 // window layer implements this.
 
 #include <functional>
+#include <string>
 
 namespace zr740 {
 
@@ -19,6 +20,13 @@ public:
     // found it after all; `offline`: go on without a link (a description variant has been
     // chosen); `quit`: end the program.
     virtual LinkChoice link_check_failed(CHLB5Doc& document) = 0;
+    // The start-up link check of a run whose options ask for no job found no instrument: the
+    // window opens offline, with the current transmitter's description, and says so.
+    virtual void work_offline(CHLB5Doc& document) = 0;
+    // The configuration file the document now is: the one named on the command line (opened, or
+    // to be created by the first save), or the one a read was saved into. `recent`: it also
+    // goes into the recent-file list.
+    virtual void document_path(const std::string& path, bool recent) = 0;
     // Creates the main window on the document, placed as the command line asks. `app_command`
     // runs the commands an unattended run posts (true when it took the command). False, after
     // saying so, when the window could not be created.

@@ -19,6 +19,8 @@ inline constexpr std::uint32_t stopped = 32;
 inline constexpr std::uint32_t not_recognised = 64;
 // The job ran to its end but some parameters could not be exchanged.
 inline constexpr std::uint32_t partial = 128;
+// The command line named an option the program does not know; the run did nothing.
+inline constexpr std::uint32_t unknown_option = 256;
 } // namespace exit_bits
 
 struct RunState {
@@ -30,7 +32,8 @@ struct RunState {
     // Command-line option "silent": the port is opened by the exchange thread when a job runs.
     bool silent = false;
     // The program was started with command-line options (then port messages are not shown).
-    bool started_with_options = false;
+    // Cleared with the other command-line settings once the first job has ended.
+    std::atomic<bool> started_with_options{false};
 };
 
 } // namespace zr740

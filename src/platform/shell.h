@@ -49,6 +49,11 @@ public:
     {
         return ask_yes_no(text, caption, icon) ? Choice::yes : Choice::no;
     }
+    // In a run that ends by itself nobody is there to click a box: from now on every message is
+    // written to the error stream and handed to `log` (caption, text) instead, and every question
+    // is answered "no" the same way. Shells without boxes print to the error stream already.
+    using MessageLog = std::function<void(const std::string& caption, const std::string& text)>;
+    virtual void send_boxes_to_log(MessageLog /*log*/) {}
     // The wait cursor shown during long synchronous work on the window thread.
     virtual void set_wait_cursor(bool on) = 0;
     // Queues a menu command for the main window; it runs after the current one has finished.

@@ -60,6 +60,9 @@ public:
     // Opening and saving without a file dialog.
     bool open_path(const std::string& path);
     bool save_to(const std::string& path);
+    // The document is this file from now on (named on the command line, or saved into after a
+    // read): the caption, the root row and Ctrl+S follow it.
+    void adopt_path(const std::string& path, bool recent);
     std::vector<std::string> recent_files() const { return recent_; }
 
     // The window keeps the place and size the command line gave it until the first job ends.

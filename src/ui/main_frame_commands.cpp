@@ -277,6 +277,17 @@ bool CMainFrame::save_to(const std::string& path)
     return true;
 }
 
+void CMainFrame::adopt_path(const std::string& path, bool recent)
+{
+    // A name typed relative to the shell's folder must still name the file from the recent list.
+    std::error_code error;
+    const auto absolute = std::filesystem::absolute(path, error);
+    path_ = error ? path : absolute.lexically_normal().string();
+    if (recent)
+        remember_recent(path_);
+    update_caption();
+}
+
 void CMainFrame::open_recent(int index)
 {
     if (static_cast<std::size_t>(index) >= recent_.size() || !confirm_discard())

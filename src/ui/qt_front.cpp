@@ -41,10 +41,21 @@ WindowFront::LinkChoice QtFront::link_check_failed(CHLB5Doc& document)
         return LinkChoice::quit;
     if (!setup.went_offline())
         return LinkChoice::linked;
+    work_offline(document);
+    return LinkChoice::offline;
+}
+
+void QtFront::work_offline(CHLB5Doc& document)
+{
     // The main window says what it works with, as long as nothing else is in the status bar.
     offline_note_ = QString::fromStdString(
         fill_placeholders(utf8(texts::offline_note), {variant_caption(document.context().run.description_variant)}));
-    return LinkChoice::offline;
+}
+
+void QtFront::document_path(const std::string& path, bool recent)
+{
+    if (frame_)
+        frame_->adopt_path(path, recent);
 }
 
 bool QtFront::create_window(CHLB5Doc& document, const CommandLineSettings& settings,

@@ -24,6 +24,8 @@ public:
     ~QtFront() override;
 
     LinkChoice link_check_failed(CHLB5Doc& document) override;
+    void work_offline(CHLB5Doc& document) override;
+    void document_path(const std::string& path, bool recent) override;
     bool create_window(CHLB5Doc& document, const CommandLineSettings& settings,
                        std::function<bool(int)> app_command) override;
     void post(int command) override;

@@ -1,5 +1,6 @@
 #include "ui/qt_shell.h"
 
+#include "app/console_shell.h"
 #include "model/model_texts.h"
 #include "ui/apply_dialog.h"
 #include "ui/calibration_dialog.h"
@@ -15,6 +16,7 @@
 #include <QWidget>
 
 #include <condition_variable>
+#include <iostream>
 
 namespace zr740::ui {
 namespace {
@@ -164,8 +166,31 @@ Choice QtShell::box(ShownBox::Kind kind, const std::string& text, const std::str
     return answer;
 }
 
+void QtShell::send_boxes_to_log(MessageLog log)
+{
+    std::lock_guard lock(boxes_mutex_);
+    log_ = std::move(log);
+}
+
+std::optional<Choice> QtShell::to_log(ShownBox::Kind kind, const std::string& text, const std::string& caption,
+                                      Icon icon, Owner owner)
+{
+    std::lock_guard lock(boxes_mutex_);
+    if (!log_)
+        return std::nullopt;
+    // Written at once from whichever thread, so the lines keep the order in which things happened.
+    const bool question = kind != ShownBox::Kind::message;
+    print_box(std::cerr, caption, text, question);
+    log_(caption, question ? answered_no(text) : text);
+    const Choice answer = question ? Choice::no : Choice::yes;
+    shown_.push_back({kind, text, caption, icon, owner, answer});
+    return answer;
+}
+
 void QtShell::message(const std::string& text, const std::string& caption, Icon icon, Owner owner)
 {
+    if (to_log(ShownBox::Kind::message, text, caption, icon, owner))
+        return;
     if (on_window_thread()) {
         box(ShownBox::Kind::message, text, caption, icon, owner);
         return;
@@ -223,6 +248,8 @@ Choice QtShell::ask_from_worker(ShownBox::Kind kind, const std::string& text, co
 
 bool QtShell::ask_yes_no(const std::string& text, const std::string& caption, Icon icon)
 {
+    if (const auto answer = to_log(ShownBox::Kind::question, text, caption, icon, Owner::main_window))
+        return *answer == Choice::yes;
     if (on_window_thread())
         return box(ShownBox::Kind::question, text, caption, icon, Owner::main_window) == Choice::yes;
     return ask_from_worker(ShownBox::Kind::question, text, caption, icon) == Choice::yes;
@@ -230,6 +257,8 @@ bool QtShell::ask_yes_no(const std::string& text, const std::string& caption, Ic
 
 Choice QtShell::ask_yes_no_cancel(const std::string& text, const std::string& caption, Icon icon)
 {
+    if (const auto answer = to_log(ShownBox::Kind::question_with_cancel, text, caption, icon, Owner::main_window))
+        return *answer;
     if (on_window_thread())
         return box(ShownBox::Kind::question_with_cancel, text, caption, icon, Owner::main_window);
     return ask_from_worker(ShownBox::Kind::question_with_cancel, text, caption, icon);

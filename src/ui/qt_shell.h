@@ -20,6 +20,7 @@
 #include <memory>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,8 @@ public:
     bool ask_yes_no(const std::string& text, const std::string& caption, Icon icon) override;
     Choice ask_yes_no_cancel(const std::string& text, const std::string& caption, Icon icon) override;
     void set_wait_cursor(bool on) override;
+    // Boxes are recorded as shown, but go to the error stream and the log instead of the screen.
+    void send_boxes_to_log(MessageLog log) override;
     void post_command(int command) override;
     int run_progress(const std::string& caption, int total, const std::function<void()>& started,
                      const std::function<void()>& abort) override;
@@ -100,6 +103,10 @@ private:
     void set_progress_count(int processed, int total);
     void finish_progress(int result);
 
+    // With a log set: writes the box there and gives the answer it got; nothing without one.
+    std::optional<Choice> to_log(ShownBox::Kind kind, const std::string& text, const std::string& caption, Icon icon,
+                                 Owner owner);
+
     struct PendingQuestion;
     Choice ask_from_worker(ShownBox::Kind kind, const std::string& text, const std::string& caption, Icon icon);
     // Runs a command posted while a progress window stands once that window has closed.
@@ -115,6 +122,7 @@ private:
 
     mutable std::mutex boxes_mutex_;
     bool unattended_boxes_ = false;
+    MessageLog log_;
     std::deque<Choice> preset_;
     std::vector<ShownBox> shown_;
     std::vector<std::string> opened_;

@@ -48,6 +48,29 @@ TEST(CommandLine, OptionsAndFiles)
     }
 }
 
+TEST(CommandLine, UnknownOptionNamesAreKeptAsTyped)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        std::vector<std::string> unknown;
+    } cases[] = {
+        {{"-raed/close/port:/dev/ttyUSB0", "line3.zr740"}, {"raed"}},
+        {{"-Read/Clsoe:1/BPS:9600"}, {"Clsoe"}},
+        {{"-read", "-elog:/tmp/x.log", "-Frob/wrte"}, {"Frob", "wrte"}},
+        // Names the program takes and ignores, and values of known options, are no unknown names.
+        {{"-ext/read/autoread:maybe/prty:none"}, {}},
+        // A path value runs to the end: what looks like options in it is part of the path.
+        {{"-port:/dev/raed/close"}, {}},
+        // An absolute path with unknown names in it is a file, not options.
+        {{"/raed/close"}, {}},
+        {{"-read//frob"}, {}},
+    };
+    for (const auto& c : cases) {
+        const auto info = parse(c.arguments);
+        EXPECT_EQ(info.unknown_options, c.unknown) << c.arguments[0];
+    }
+}
+
 TEST(CommandLine, PortSettings)
 {
     // "port" runs to the end of its argument, so it comes last.

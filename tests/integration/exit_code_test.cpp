@@ -195,7 +195,7 @@ class ExitCodes : public ::testing::Test {
             break;
         }
         EXPECT_EQ(simulator.value(marker), c.instrument_written ? marker_written : marker_before);
-        if (c.code == 200 && c.target == Target::kept) {
+        if ((c.code == 200 || c.code == 208) && c.target == Target::kept) {
             EXPECT_EQ(simulator.stats().requests, before); // refused before the instrument was asked
         }
         if (!c.log_contains.empty()) {
@@ -285,6 +285,19 @@ TEST_F(ExitCodes, ComeFromTheirRealCauses)
          false,
          false,
          "Port - "},
+        {"read with a mistyped job",
+         {"-raed/close/port:{port}", "-elog:{log}", "{file}"},
+         208,
+         Target::kept,
+         false,
+         {},
+         {},
+         Action::none,
+         {},
+         false,
+         false,
+         "'raed'"},
+        {"write with a mistyped option", {"-write/clsoe/port:{port}", "{source}"}, 208, Target::kept},
         {"write", {"-write/close/port:{port}", "{source}"}, 0, Target::kept, true},
         {"write with refused parameters",
          {"-write/close/port:{port}", "{source}"},

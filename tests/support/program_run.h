@@ -20,9 +20,10 @@ class ProgramRun {
 public:
     // Starts `program` with the arguments; `folder` holds its settings and the captured output.
     // With `closed_output` the standard output is a pipe whose reader has gone, as when the
-    // program's output was piped into a command that ended.
+    // program's output was piped into a command that ended. `environment_extra` holds more
+    // "NAME=value" entries (a window platform, say).
     ProgramRun(const std::string& program, const std::vector<std::string>& arguments, const std::string& folder,
-               bool closed_output = false)
+               bool closed_output = false, const std::vector<std::string>& environment_extra = {})
         : out_path_(folder + "/stdout.txt"), err_path_(folder + "/stderr.txt")
     {
         // Everything the child needs is made before the fork: other threads of the test may hold
@@ -33,6 +34,7 @@ public:
         for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS", "ZR740_TRACE"})
             if (const char* value = ::getenv(name))
                 environment.push_back(std::string(name) + "=" + value);
+        environment.insert(environment.end(), environment_extra.begin(), environment_extra.end());
         std::vector<char*> envp;
         for (auto& entry : environment)
             envp.push_back(entry.data());

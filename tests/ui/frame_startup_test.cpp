@@ -5,7 +5,9 @@
 #include "app/app_context.h"
 #include "app/chlb5_app.h"
 #include "simulator/instrument_simulator.h"
+#include "support/configuration_files.h"
 #include "support/memory_settings.h"
+#include "ui/frame_texts.h"
 #include "ui/main_frame.h"
 #include "ui/progress_window.h"
 #include "ui/qt_front.h"
@@ -15,7 +17,9 @@
 #include "setup_fixture.h"
 #include "ui/splash_window.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -23,6 +27,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 namespace zr740::testing {
@@ -84,16 +89,21 @@ TEST_F(FrameStartupTest, WithoutOptionsTheMaximisedWindowShowsTheInstrument)
     QString title;
     bool maximised = false;
     bool had_tree = false;
+    bool auto_read_checked = false;
     const int code = run({}, [&](ui::CMainFrame& frame) {
         title = frame.windowTitle();
         maximised = frame.isMaximized();
         had_tree = frame.status_note().isEmpty();
+        auto_read_checked = frame.action(ui::texts::ids::auto_read)->isChecked();
         frame.close();
     });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(title, "Конфигуратор ЗР740 - Безымянный");
     EXPECT_TRUE(maximised);
     EXPECT_TRUE(had_tree);
+    // Expanding a branch reads what it shows.
+    EXPECT_TRUE(auto_read_checked);
+    EXPECT_TRUE(context.auto_read);
     EXPECT_TRUE(splash_gone_at_window);
 }
 
@@ -169,6 +179,158 @@ TEST_F(FrameStartupTest, PlacementFromTheCommandLineHoldsDuringTheJob)
     EXPECT_EQ(code, 0);
     EXPECT_EQ(geometry.size(), QSize(600, 400));
     EXPECT_TRUE(locked);
+}
+
+TEST_F(FrameStartupTest, AFileNamedOnTheCommandLineIsTheDocument)
+{
+    namespace fs = std::filesystem;
+    enum class File { configuration, missing, empty };
+    const struct {
+        const char* what;
+        File file;
+        std::vector<std::string> options;
+    } cases[] = {
+        {"a configuration", File::configuration, {}},
+        {"a name not yet saved", File::missing, {}},
+        {"an empty file", File::empty, {}},
+        {"a configuration with link options", File::configuration, {"-0x0007:5/port:{port}"}},
+    };
+    const fs::path folder = fs::path(ZR740_BINARY_DIR) / "frame_startup_document";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        const std::string path = (folder / "line3.zr740").string();
+        if (c.file == File::configuration) {
+            ASSERT_TRUE(write_configuration(context.program_folder, path, [](const Parameter& p) {
+                return p.name == "0x0018" ? std::string("7.250") : p.value_text;
+            }));
+        }
+        if (c.file == File::empty)
+            std::ofstream(path).flush();
+        std::vector<std::string> arguments;
+        for (std::string option : c.options) {
+            if (const auto at = option.find("{port}"); at != std::string::npos)
+                option.replace(at, 6, simulator->port_path());
+            arguments.push_back(option);
+        }
+        arguments.push_back(path);
+        memory.texts.erase("Recent File1");
+        QString title;
+        std::string document;
+        std::vector<std::string> recent;
+        bool dialog_seen = false;
+        when_shown<QFileDialog>([&](QFileDialog& dialog) {
+            dialog_seen = true;
+            dialog.reject();
+        });
+        run(arguments, [&](ui::CMainFrame& frame) {
+            title = frame.windowTitle();
+            document = frame.path();
+            recent = frame.recent_files();
+            // Ctrl+S saves into the named file without asking for a name.
+            frame.run_command(ui::texts::ids::file_save);
+            frame.close();
+        });
+        EXPECT_TRUE(title.endsWith(" - line3.zr740")) << title.toStdString();
+        EXPECT_EQ(document, path);
+        ASSERT_FALSE(recent.empty());
+        EXPECT_EQ(recent.front(), path);
+        EXPECT_FALSE(dialog_seen);
+        const auto values = configuration_values(context.program_folder, path);
+        ASSERT_FALSE(values.empty());
+        if (c.file == File::configuration) {
+            EXPECT_EQ(values.at("0x0018"), "7.250");
+        }
+    }
+}
+
+TEST_F(FrameStartupTest, OptionsShapeOnlyTheStartUpAndTheFirstJob)
+{
+    namespace fs = std::filesystem;
+    const std::string path = std::string(ZR740_BINARY_DIR) + "/frame_startup_first_job.zr740";
+    fs::remove(path);
+    std::uint32_t options_after = 1;
+    bool file_after_job = false;
+    bool asked_to_save = false;
+    bool file_kept = false;
+    QTimer after_job;
+    ui::CMainFrame* window = nullptr;
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    QObject::connect(&after_job, &QTimer::timeout, [&] {
+        if (window && std::chrono::steady_clock::now() > give_up) {
+            after_job.stop();
+            window->close();
+            return;
+        }
+        if (!window || context.options != 0 || shell.progress_window())
+            return;
+        after_job.stop();
+        options_after = context.options;
+        file_after_job = fs::exists(path);
+        const auto saved = fs::last_write_time(path);
+        // A second read is the person's: it is not saved into the command line's file.
+        window->run_command(ui::texts::ids::read_all);
+        file_kept = fs::last_write_time(path) == saved;
+        shell.clear_shown_boxes();
+        // The read changed the document; closing now asks (and "no" lets it close).
+        window->close();
+        for (const auto& box : shell.shown_boxes())
+            asked_to_save = asked_to_save || box.kind == ui::QtShell::ShownBox::Kind::question_with_cancel;
+    });
+    after_job.start(5);
+    const int code = run({"-read/0x0007:5/port:" + simulator->port_path(), path},
+                         [&](ui::CMainFrame& frame) { window = &frame; });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(options_after, 0u);
+    EXPECT_TRUE(file_after_job);
+    EXPECT_TRUE(file_kept);
+    EXPECT_TRUE(asked_to_save);
+}
+
+TEST_F(FrameStartupTest, OptionsWithoutAJobOpenTheWindowOfflineWhenNobodyAnswers)
+{
+    const struct {
+        const char* what;
+        std::vector<std::string> arguments;
+    } cases[] = {
+        {"link settings", {"-0x0007:7"}},
+        {"placement", {"-x:0/y:0/w:800/h:600/0x0007:7"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        memory.values["address"] = 7;
+        bool setup_seen = false;
+        when_shown<ui::CSetupCarrier>([&](ui::CSetupCarrier& setup) {
+            setup_seen = true;
+            setup.command(2);
+        });
+        QString note;
+        std::uint32_t options = 1;
+        QTimer settled;
+        ui::CMainFrame* window = nullptr;
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        QObject::connect(&settled, &QTimer::timeout, [&] {
+            if (window && std::chrono::steady_clock::now() > give_up) {
+                settled.stop();
+                window->close();
+                return;
+            }
+            if (!window || context.options != 0)
+                return;
+            settled.stop();
+            note = window->status_note();
+            options = context.options;
+            window->close();
+        });
+        settled.start(5);
+        run(c.arguments, [&](ui::CMainFrame& frame) { window = &frame; });
+        EXPECT_FALSE(setup_seen);
+        EXPECT_TRUE(note.startsWith("Нет связи с прибором")) << note.toStdString();
+        EXPECT_EQ(options, 0u);
+        EXPECT_EQ(context.run.description_variant.load(), 0);
+        context.options = 0;
+    }
 }
 
 TEST_F(FrameStartupTest, AWindowThatCannotBeCreatedIsReported)
