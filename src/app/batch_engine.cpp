@@ -213,10 +213,13 @@ void BatchEngine::thread_main()
             job_.events.reset(job_events::quit);
             break;
         }
-        std::lock_guard lock(link_.port_lock());
-        if (!link_.sio().is_open())
-            opened_for_job = link_.open_for_job();
-        perform(*event);
+        {
+            std::lock_guard lock(link_.port_lock());
+            if (!link_.sio().is_open())
+                opened_for_job = link_.open_for_job();
+            perform(*event);
+        }
+        after_job();
     }
     std::lock_guard lock(idle_mutex_);
     job_active_ = false;
@@ -330,6 +333,11 @@ void BatchEngine::end_of_job(bool with_init)
             shell_.message(std::string(texts::init_failed) + status, std::string(texts::app_title), Icon::stop,
                            Owner::main_window);
     }
+}
+
+void BatchEngine::after_job()
+{
+    // The question waits for the person; polls and link checks need not wait with it.
     if (link_.needs_reread.exchange(false))
         if (BaseDevice::CBaseDevice* device = document_.device())
             device->on_reread_parameters_written();

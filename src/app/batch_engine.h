@@ -120,7 +120,12 @@ private:
     bool run_job(std::string_view caption, int total, std::size_t event, DescBranch* branch, Parameter* single);
     void thread_main();
     void perform(std::size_t event);
+    // The end of every job, still under the port lock: the progress window, the apply request or
+    // the INIT command.
     void end_of_job(bool with_init);
+    // What follows a job once the port lock is free: the question whether to read again, the
+    // unattended run's follow-up, and the job counted as ended.
+    void after_job();
 
     JobResult read_branch(DescBranch& branch);
     JobResult write_branch(DescBranch& branch, int mode);

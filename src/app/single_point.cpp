@@ -45,12 +45,21 @@ template <std::size_t N> bool is_one_of(std::string_view text, const std::array<
 
 const DescParameter* find_described_parameter(const DescriptionLists& lists, std::string_view name)
 {
-    const DescParameter* found = nullptr;
-    lists.for_each_parameter_named(name, [&](std::size_t index) {
-        if (!found)
-            found = lists.parameters()[index].get();
-    });
-    return found;
+    auto first_named = [&](std::string_view wanted) {
+        const DescParameter* found = nullptr;
+        lists.for_each_parameter_named(wanted, [&](std::size_t index) {
+            if (!found)
+                found = lists.parameters()[index].get();
+        });
+        return found;
+    };
+    if (const DescParameter* found = first_named(name))
+        return found;
+    // The "!" only says that the tree leaves the register out of its exchanges; the register is
+    // the same with or without it, and a name typed either way means it.
+    if (name.starts_with('!'))
+        return first_named(name.substr(1));
+    return first_named("!" + std::string(name));
 }
 
 std::string single_point_type_text(std::string_view type_text)
@@ -128,6 +137,8 @@ std::string single_point_description(const DescriptionLists& lists, std::string_
 std::string single_point_identifier(std::string_view name)
 {
     std::array<char, 24> text{};
+    if (name.starts_with('!'))
+        name.remove_prefix(1);
     std::snprintf(text.data(), text.size(), "0x%lX", c_strtoul16(name));
     return text.data();
 }

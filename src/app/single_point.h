@@ -18,7 +18,9 @@ struct DescParameter;
 
 enum class SinglePointOperation { read, write };
 
-// The first described parameter of that name, compared without regard to case; null when none.
+// The first described parameter of that name, compared without regard to case; a name with a
+// leading "!" also finds the parameter described without it, and the other way round. Null when
+// none.
 const DescParameter* find_described_parameter(const DescriptionLists& lists, std::string_view name);
 
 // The type text the exchange uses for a described type text: a numeric base type followed by a
@@ -44,7 +46,8 @@ std::vector<std::string> single_point_names(const DescriptionLists& lists);
 // the name is not described.
 std::string single_point_description(const DescriptionLists& lists, std::string_view name);
 
-// "0x" and the register number the name stands for (the name read as hexadecimal), e.g. "0x18".
+// "0x" and the register number the name stands for (the name read as hexadecimal, a leading "!"
+// passed over), e.g. "0x18".
 std::string single_point_identifier(std::string_view name);
 
 // The choices of the value box for a type text: the items of an enumeration, "_" shown as a blank,

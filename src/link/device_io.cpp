@@ -235,7 +235,25 @@ int DeviceIO::korvel_transaction(bool request_bit, std::uint16_t identifier, std
 
 int DeviceIO::open_port(bool show_message)
 {
-    std::lock_guard lock(port_lock_);
+    std::string refusal;
+    int code = 0;
+    {
+        std::lock_guard lock(port_lock_);
+        code = open_port_locked(show_message, refusal);
+    }
+    // A box waits for the person; the port lock must not wait with it.
+    show_port_refusal(refusal);
+    return code;
+}
+
+void DeviceIO::show_port_refusal(const std::string& refusal)
+{
+    if (!refusal.empty())
+        shell_.message(refusal, std::string(texts::serial_driver_error), Icon::stop, Owner::main_window);
+}
+
+int DeviceIO::open_port_locked(bool show_message, std::string& refusal)
+{
     if (sio_.is_open())
         sio_.close();
     load_link_settings();
@@ -252,7 +270,7 @@ int DeviceIO::open_port(bool show_message)
         // The system's reason helps more than the generic advice, so it goes on a line of its own.
         if (!sio_.open_error().empty())
             text += "\n" + sio_.open_error();
-        shell_.message(text, std::string(texts::serial_driver_error), Icon::stop, Owner::main_window);
+        refusal = std::move(text);
     }
     return code;
 }
@@ -297,10 +315,27 @@ void DeviceIO::load_link_settings()
 
 std::uint8_t DeviceIO::identify(bool show_messages)
 {
+    IdentifyReport report;
+    const std::uint8_t result = identify(report);
+    if (show_messages)
+        show(report);
+    return result;
+}
+
+void DeviceIO::show(const IdentifyReport& report)
+{
+    if (!report.errors.empty())
+        shell_.message(report.errors, std::string(texts::link_caption), Icon::stop, Owner::main_window);
+    if (!report.information.empty())
+        shell_.message(report.information, std::string(texts::link_caption), Icon::information, Owner::main_window);
+}
+
+std::uint8_t DeviceIO::identify(IdentifyReport& report)
+{
     Parameter name(0, 4, 3);
     Parameter version(4, 3, 3);
-    std::string information;
-    std::string errors;
+    std::string& information = report.information;
+    std::string& errors = report.errors;
     std::uint8_t result = 0;
 
     if (read_registers(name, false) == 0) {
@@ -340,20 +375,23 @@ std::uint8_t DeviceIO::identify(bool show_messages)
         errors += std::string(texts::parameter_error) + " 'ver':\n" + version.status_text + "\n";
     }
 
-    if (show_messages) {
-        if (!errors.empty())
-            shell_.message(errors, std::string(texts::link_caption), Icon::stop, Owner::main_window);
-        if (!information.empty())
-            shell_.message(information, std::string(texts::link_caption), Icon::information, Owner::main_window);
-    }
     return result;
 }
 
 bool DeviceIO::check_link()
 {
-    std::lock_guard lock(port_lock_);
-    if (open_port(true) == -1)
-        return false;
+    std::string refusal;
+    bool found = false;
+    {
+        std::lock_guard lock(port_lock_);
+        found = open_port_locked(true, refusal) != -1 && find_instrument();
+    }
+    show_port_refusal(refusal);
+    return found;
+}
+
+bool DeviceIO::find_instrument()
+{
     for (int round = 0; round < 2; ++round) {
         sio_.automatic_converter = 1;
         for (int attempt = 0; attempt < 2; ++attempt) {

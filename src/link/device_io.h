@@ -57,6 +57,14 @@ public:
     // Reads the instrument's name and version; bit `answered` when the name came, `recognised`
     // when it is one of ours (the description variant is then set).
     std::uint8_t identify(bool show_messages);
+    // What the identification has to tell: the failed reads and what was read. Kept apart from
+    // showing it, so that a caller holding the port lock can show it once the lock is free.
+    struct IdentifyReport {
+        std::string errors;
+        std::string information;
+    };
+    std::uint8_t identify(IdentifyReport& report);
+    void show(const IdentifyReport& report);
 
     Sio& sio() { return sio_; }
     NetRS485prg& link_settings() { return *link_settings_; }
@@ -77,6 +85,13 @@ protected:
     Shell& shell_;
 
 private:
+    // open_port under the port lock: the message about a port that cannot be opened is left in
+    // `refusal` (when one is wanted), to be shown after the lock is released.
+    int open_port_locked(bool show_message, std::string& refusal);
+    void show_port_refusal(const std::string& refusal);
+    // The attempts of check_link, under the port lock.
+    bool find_instrument();
+
     Sio sio_;
     FrameTrace trace_;
     std::unique_ptr<NetRS485prg> link_settings_;

@@ -229,7 +229,9 @@ void CHLB5TreeListView::on_expanded(const QModelIndex& index)
     if (!node)
         return;
     model_->fill_node(*node);
-    if (node->kind != Kind::element || node->in_scanners || !document_.context().auto_read)
+    // The program's own link settings are no registers of the instrument: nothing to read there.
+    if (node->kind != Kind::element || node->in_scanners || !document_.context().auto_read ||
+        node->element == &document_.link().link_settings())
         return;
     WaitCursor wait(shell_);
     for (auto& child : node->children) {
@@ -256,7 +258,9 @@ DescBranch* CHLB5TreeListView::selected_branch() const
 Parameter* CHLB5TreeListView::selected_parameter() const
 {
     const TreeNode* node = current_node();
-    return node && node->kind == Kind::parameter ? node->parameter : nullptr;
+    if (!node || node->kind != Kind::parameter || editor_->is_program_setting(*node))
+        return nullptr;
+    return node->parameter;
 }
 
 bool CHLB5TreeListView::run_view_command(int id)
@@ -407,7 +411,9 @@ std::unique_ptr<QMenu> CHLB5TreeListView::context_menu(const QModelIndex& index)
                  {&texts::menu_write_branch, view_commands::write_branch},
                  {&texts::menu_write_changed, view_commands::write_changed_branch},
                  {&texts::menu_compare_branch, view_commands::compare_branch}};
-    } else if (node->kind == Kind::parameter) {
+    } else if (node->kind == Kind::parameter && !editor_->is_program_setting(*node)) {
+        // The program's own link settings are edited in place only: read from the instrument or
+        // emptied to "Нет данных" they would become a baud rate or an address that cannot connect.
         const Parameter& parameter = *node->parameter;
         items.push_back({&texts::menu_read_parameter, view_commands::read_parameter});
         // A parameter the instrument does not have cannot be written to it.

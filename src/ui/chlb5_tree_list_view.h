@@ -85,6 +85,7 @@ private:
     void select(TreeNode& node);
     TreeNode* current_node() const;
     DescBranch* selected_branch() const;
+    // The instrument parameter of the current row; none on a row of the program's link settings.
     Parameter* selected_parameter() const;
     bool editing(const TreeNode& node) const;
 

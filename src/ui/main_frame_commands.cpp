@@ -120,6 +120,9 @@ bool CMainFrame::run_command(int id)
         // Here the program already runs: working offline is no choice and the result changes nothing.
         CSetupCarrier setup(document_.link(), document_.context().run, shell_, false, this);
         setup.exec();
+        // A scan or the factory settings changed the link settings the tree shows too. Only now,
+        // with the window's worker ended, may their rows be read again.
+        view_->update_view();
         break;
     }
     case ids::auto_read:
@@ -336,16 +339,25 @@ void CMainFrame::link_check()
 {
     Device& link = document_.link();
     bool recognised = false;
+    DeviceIO::IdentifyReport report;
     shell_.set_wait_cursor(true);
+    // Opening tells of a port that cannot be opened itself, after it has let go of the lock.
+    bool closed = false;
+    {
+        std::lock_guard lock(link.port_lock());
+        closed = !link.sio().is_open();
+    }
+    if (closed)
+        link.open_port(true);
     {
         // A scanner poll on the line finishes first; a batch job cannot run while this window
-        // thread is here.
+        // thread is here. The boxes wait until the lock is free: scanners go on polling while the
+        // person reads them.
         std::lock_guard lock(link.port_lock());
-        if (!link.sio().is_open())
-            link.open_port(true);
-        recognised = (link.identify(true) & DeviceIO::recognised) != 0;
+        recognised = (link.identify(report) & DeviceIO::recognised) != 0;
     }
     shell_.set_wait_cursor(false);
+    link.show(report);
     if (recognised)
         set_status_note(QString::fromStdString(
             fill_placeholders(utf8(texts::link_ok_note), {variant_caption(document_.context().run.description_variant)})));

@@ -120,6 +120,8 @@ void QtShell::release_waiting_threads()
 
 Choice QtShell::box(ShownBox::Kind kind, const std::string& text, const std::string& caption, Icon icon, Owner owner)
 {
+    if (on_box)
+        on_box({kind, text, caption, icon, owner, Choice::yes});
     {
         std::lock_guard lock(boxes_mutex_);
         const bool answered_ahead = !preset_.empty() && kind != ShownBox::Kind::message;
@@ -211,6 +213,8 @@ void QtShell::message(const std::string& text, const std::string& caption, Icon 
 Choice QtShell::ask_from_worker(ShownBox::Kind kind, const std::string& text, const std::string& caption, Icon icon)
 {
     auto question = std::make_shared<PendingQuestion>();
+    if (on_box)
+        on_box({kind, text, caption, icon, Owner::main_window, Choice::no});
     {
         std::lock_guard lock(boxes_mutex_);
         if (closing_)

@@ -65,6 +65,8 @@ public:
     // Files handed to the desktop (while boxes are recorded they are recorded, not opened).
     std::vector<std::string> opened_files() const;
     void clear_shown_boxes();
+    // Called with each box while it stands (shown or recorded), on the thread that waits for it.
+    std::function<void(const ShownBox&)> on_box;
 
     // Questions asked from worker threads that still wait are answered "no" and no more are
     // asked: the window is closing and the window thread is about to wait for those threads.

@@ -76,6 +76,9 @@ CSinglePoint::CSinglePoint(const DescriptionLists& lists, DeviceIO& link, Shell&
     connect(run_, &QPushButton::clicked, this, &CSinglePoint::run);
     connect(exit_, &QPushButton::clicked, this, &QDialog::reject);
     operation_chosen();
+    // The name the window opens with is run as it stands: its register shows from the start. The
+    // description keeps its heading until a name is chosen.
+    identifier_->setText(QString::fromStdString(single_point_identifier(name_->currentText().trimmed().toStdString())));
     resize(480, 420);
 }
 

@@ -51,9 +51,13 @@ QWidget* TreeItemDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
         return QStyledItemDelegate::createEditor(parent, option, index);
     }
     if (column == CHLB5TreeListCtrl::editable) {
-        // The one choice is the other state of the attribute.
+        // The one choice is the other state of the attribute. Nothing is chosen when the list
+        // opens, so that clicking into the cell and away again changes nothing; a choice is
+        // taken the moment it is made.
         const std::string_view other = parameter.editable ? zr740::texts::attr_read_only : zr740::texts::attr_editable;
-        return list_editor(parent, {std::string(other)}, false);
+        QComboBox* box = list_editor(parent, {std::string(other)}, false);
+        connect(box, &QComboBox::activated, this, &TreeItemDelegate::commit_choice);
+        return box;
     }
     if (column != CHLB5TreeListCtrl::value) {
         editing_ = nullptr;
@@ -77,15 +81,22 @@ void TreeItemDelegate::setEditorData(QWidget* editor, const QModelIndex& index) 
     if (auto* box = qobject_cast<QComboBox*>(editor)) {
         const QString current = index.data(Qt::EditRole).toString();
         const int found = box->findText(current);
-        // A value that is none of the items ("Нет данных") selects nothing, so that leaving the
-        // list without a choice changes nothing.
-        // The attribute list's one entry is the other state: opening it means choosing that.
-        box->setCurrentIndex(index.column() == CHLB5TreeListCtrl::editable ? 0 : found);
+        // A value that is none of the items ("Нет данных", and always the attribute's present
+        // state) selects nothing, so that leaving the list without a choice changes nothing.
+        box->setCurrentIndex(found);
         if (found < 0 && box->isEditable())
             box->setEditText(current);
         return;
     }
     QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void TreeItemDelegate::commit_choice()
+{
+    if (auto* box = qobject_cast<QComboBox*>(sender())) {
+        emit commitData(box);
+        emit closeEditor(box);
+    }
 }
 
 void TreeItemDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const

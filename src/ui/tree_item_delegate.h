@@ -27,6 +27,10 @@ public:
     // The row whose cell has an editor open, if any.
     const TreeNode* editing() const { return editing_; }
 
+private slots:
+    // The person picked an item of a list that takes its choice at once.
+    void commit_choice();
+
 private:
     CHLB5TreeListCtrl& model_;
     Shell& shell_;

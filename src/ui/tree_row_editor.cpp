@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <optional>
 
 namespace zr740::ui {
 namespace {
@@ -172,27 +173,41 @@ bool TreeRowEditor::commit_attribute(Parameter& parameter, const std::string& te
 bool TreeRowEditor::commit_scanner_value(TreeNode& node, const std::string& text)
 {
     Parameter& parameter = *node.parameter;
-    // No poll may touch the parameter meanwhile: the scanner thread polls under the port lock.
-    std::lock_guard lock(document_.link().port_lock());
     if (text == node.scan_value)
         return false;
-    const SavedValue saved(parameter);
-    if (!parameter.set_value_from_input(text, false)) {
-        shell_.message(refusal_text(parameter, text), utf8(texts::app_title), Icon::stop, Owner::main_window);
+    // No poll may touch the parameter while it is changed and written: the scanner thread polls
+    // under the port lock. What the person is to be told waits until the lock is free again, or
+    // every poll, and any job posted meanwhile, would wait for the person's answer too.
+    std::optional<std::string> refusal;
+    std::optional<std::string> failure;
+    std::string written;
+    {
+        std::lock_guard lock(document_.link().port_lock());
+        const SavedValue saved(parameter);
+        if (!parameter.set_value_from_input(text, false)) {
+            refusal = refusal_text(parameter, text);
+        } else {
+            shell_.set_wait_cursor(true);
+            const int result = document_.engine().write_step(parameter, BatchEngine::mode_all);
+            shell_.set_wait_cursor(false);
+            if (result != 0) {
+                failure = parameter.status_text;
+                saved.restore(parameter);
+            }
+            written = parameter.value_text;
+        }
+    }
+    if (refusal) {
+        shell_.message(*refusal, utf8(texts::app_title), Icon::stop, Owner::main_window);
         return false;
     }
     modified();
-    shell_.set_wait_cursor(true);
-    const int result = document_.engine().write_step(parameter, BatchEngine::mode_all);
-    shell_.set_wait_cursor(false);
-    if (result != 0) {
-        shell_.message(parameter.status_text, utf8(texts::write_failed_caption), Icon::stop,
-                       Owner::main_window);
-        node.scan_status = parameter.status_text;
-        saved.restore(parameter);
+    if (failure) {
+        shell_.message(*failure, utf8(texts::write_failed_caption), Icon::stop, Owner::main_window);
+        node.scan_status = *failure;
         return false;
     }
-    node.scan_value = parameter.value_text;
+    node.scan_value = written;
     node.scan_status.clear();
     return true;
 }

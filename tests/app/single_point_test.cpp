@@ -38,6 +38,7 @@ class SinglePointTest : public ::testing::Test {
         lists.add_parameter(descriptor("0x001E", 1, "Линейная_возрастающая:Корнеизвлекающая", "Характеристика"));
         // A later descriptor of the same name does not hide the first one.
         lists.add_parameter(descriptor("0X0018", 1, "int", "Другой"));
+        lists.add_parameter(descriptor("!0x0044", 8, "string", "Позиционное_обозначение"));
     }
 
     DescriptionLists lists;
@@ -58,15 +59,35 @@ TEST_F(SinglePointTest, UnknownNameIsToldAndGivesNoLines)
     EXPECT_EQ(shell.messages[0].owner, Owner::main_window);
 }
 
-TEST_F(SinglePointTest, LooksTheNameUpWithoutRegardToCase)
+TEST_F(SinglePointTest, LooksTheNameUpWithoutRegardToCaseWithOrWithoutTheExclamationMark)
 {
-    for (const char* name : {"0x0018", "0X0018"}) {
-        const DescParameter* found = find_described_parameter(lists, name);
-        ASSERT_NE(found, nullptr) << name;
-        EXPECT_EQ(found->caption, "Время_демпфирования,_с");
+    struct Case {
+        const char* name;
+        const char* caption; // nullptr: not found
+    };
+    const Case cases[] = {
+        {"0x0018", "Время_демпфирования,_с"},
+        {"0X0018", "Время_демпфирования,_с"},
+        {"!0x0018", "Время_демпфирования,_с"},
+        {"0x001e", "Характеристика"},
+        {"!0x0044", "Позиционное_обозначение"},
+        {"0x0044", "Позиционное_обозначение"},
+        {"0X0044", "Позиционное_обозначение"},
+        {"0x001", nullptr},
+        {"!0x001", nullptr},
+        {"!!0x0018", nullptr},
+        {"!", nullptr},
+        {"", nullptr},
+    };
+    for (const auto& c : cases) {
+        const DescParameter* found = find_described_parameter(lists, c.name);
+        if (!c.caption) {
+            EXPECT_EQ(found, nullptr) << c.name;
+            continue;
+        }
+        ASSERT_NE(found, nullptr) << c.name;
+        EXPECT_EQ(found->caption, c.caption) << c.name;
     }
-    EXPECT_NE(find_described_parameter(lists, "0x001e"), nullptr);
-    EXPECT_EQ(find_described_parameter(lists, "0x001"), nullptr);
 }
 
 TEST(SinglePointParameter, TakesTheDescriptorWithTheBaseTypeAndABlankCaption)
@@ -133,7 +154,8 @@ TEST(SinglePointValueBox, IdentifierIsTheNameReadAsHexadecimal)
         const char* identifier;
     };
     for (const Case c : {Case{"0x0018", "0x18"}, Case{"0X001e", "0x1E"}, Case{"100", "0x100"}, Case{"ff", "0xFF"},
-                         Case{"0x0100:junk", "0x100"}, Case{"Давление", "0x0"}, Case{"", "0x0"}}) {
+                         Case{"0x0100:junk", "0x100"}, Case{"Давление", "0x0"}, Case{"", "0x0"},
+                         Case{"!0x0000", "0x0"}, Case{"!0x0044", "0x44"}, Case{"!", "0x0"}}) {
         EXPECT_EQ(single_point_identifier(c.name), c.identifier) << c.name;
     }
 }

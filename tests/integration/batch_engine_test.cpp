@@ -2,6 +2,7 @@
 // statuses and follow-ups, stopping at every stage, and faults of the line.
 
 #include "app/engine_texts.h"
+#include "support/lock_probe.h"
 #include "support/simulated_document.h"
 #include "platform/temp_dir.h"
 
@@ -89,8 +90,13 @@ TEST_F(BatchEngineTest, WrittenNetworkAndRangeParametersAskForApplyAndReread)
     at("0x0016").value_text = "1";
     at("0x0016").value_changed = 1;
     at("0x0018").value_text = "7"; // not changed: not written
+    // The question waits for the person: meanwhile the port lock is free for polls and checks.
+    std::vector<bool> lock_free;
+    shell.on_box = [&] { lock_free.push_back(testing::free_for_other_threads(document.link().port_lock())); };
     ASSERT_TRUE(engine().write_changed(document.root()));
     engine().wait_until_idle();
+    shell.on_box = nullptr;
+    EXPECT_EQ(lock_free, std::vector<bool>{true});
 
     EXPECT_EQ(shell.progress_totals, std::vector<int>{2});
     EXPECT_EQ(lines_starting("Пишем ветвь"), 2);

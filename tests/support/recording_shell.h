@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -25,11 +26,15 @@ class RecordingShell : public Shell {
 public:
     void message(const std::string& text, const std::string& caption, Icon icon, Owner owner) override
     {
+        if (on_box)
+            on_box();
         std::lock_guard lock(mutex_);
         messages.push_back({text, caption, icon, owner});
     }
     bool ask_yes_no(const std::string& text, const std::string& caption, Icon icon) override
     {
+        if (on_box)
+            on_box();
         std::lock_guard lock(mutex_);
         questions.push_back({text, caption, icon, Owner::main_window});
         return answer;
@@ -115,6 +120,8 @@ public:
         return progress_lines.size();
     }
 
+    // Called with each message or question as it comes, where a box would stand and wait.
+    std::function<void()> on_box;
     std::vector<RecordedMessage> messages;
     std::vector<RecordedMessage> questions;
     bool answer = false;

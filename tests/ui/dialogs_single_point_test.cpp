@@ -94,5 +94,44 @@ TEST_F(DialogsSinglePointTest, ReadsEveryDescribedRegisterAndWritesTypedAndListe
     EXPECT_TRUE(shell.shown_boxes().empty());
 }
 
+// The name the window opens with is run as it stands, and a name is found whether it is typed
+// with the "!" of a register the tree leaves out or without it.
+TEST_F(DialogsSinglePointTest, TheOpeningNameAndNamesWithOrWithoutTheExclamationMarkAreExchanged)
+{
+    ASSERT_TRUE(with_window<ui::CSinglePoint>(single_point_command, [&](ui::CSinglePoint& dialog) {
+        EXPECT_EQ(dialog.name_box()->currentText(), "!0x0000");
+        EXPECT_EQ(dialog.identifier()->text(), "0x0");
+        dialog.run_button()->click();
+        const auto first = lines(*dialog.results());
+        ASSERT_EQ(first.size(), 3u);
+        EXPECT_EQ(first[0], "0x0000 (Наименование прибора)");
+        EXPECT_EQ(first[1], "Нет ошибок; строковая нотация ответа:");
+        EXPECT_EQ(first[2], *simulator->value(0x0000));
+
+        struct Case {
+            const char* typed;
+            const char* identifier;
+            const char* first_line;
+        };
+        const Case cases[] = {
+            {"!0x0018", "0x18", "0x0018 (Время демпфирования, с)"},
+            {"!0X0004", "0x4", "0x0004 (Версия ПО)"},
+            {"0x0044", "0x44", "!0x0044 (Позиционное обозначение)"},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.typed);
+            dialog.name_box()->setEditText(c.typed);
+            EXPECT_EQ(dialog.identifier()->text(), c.identifier);
+            EXPECT_NE(dialog.description()->text(), "Описание параметра");
+            dialog.run_button()->click();
+            const auto shown = lines(*dialog.results());
+            ASSERT_GE(shown.size(), 2u);
+            EXPECT_EQ(shown[0], c.first_line);
+        }
+        dialog.exit_button()->click();
+    }));
+    EXPECT_TRUE(boxes("ЗР740").empty());
+}
+
 } // namespace
 } // namespace zr740::testing

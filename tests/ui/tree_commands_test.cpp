@@ -183,5 +183,39 @@ TEST_F(TreeCommandsTest, ContextMenusOfBranchesAndParameters)
     EXPECT_EQ(text("0x0016", 3), *simulator->value(0x0016));
 }
 
+// The rows of the program's own link settings are no registers of the instrument: no menu offers
+// to read, write or empty them, the commands leave them alone, and expanding them reads nothing.
+TEST_F(TreeCommandsTest, TheProgramsLinkSettingsAreNeitherReadNorWrittenNorEmptied)
+{
+    ui::TreeNode& element = *model().root_node()->children[1];
+    ASSERT_EQ(element.element, &settings());
+    model().fill_node(element);
+    ASSERT_EQ(element.children.size(), settings().parameters.size());
+    for (auto& row : element.children) {
+        Parameter& setting = *row->parameter;
+        SCOPED_TRACE(setting.name);
+        EXPECT_TRUE(menu_texts(model().index_of(*row)).isEmpty());
+        const std::string before = setting.value_text;
+        view->tree()->setCurrentIndex(model().index_of(*row));
+        for (const int command : {read_parameter, write_parameter, set_no_data}) {
+            const std::uint64_t requests = simulator->stats().requests;
+            EXPECT_TRUE(view->run_view_command(command));
+            EXPECT_EQ(setting.value_text, before) << command;
+            EXPECT_EQ(setting.status_text, "") << command;
+            EXPECT_EQ(simulator->stats().requests, requests) << command;
+        }
+    }
+
+    // An unread setting would be the first that auto-read takes.
+    context.auto_read = true;
+    Parameter& protocol = *settings().find("Prot");
+    protocol.value_text = "Нет данных";
+    const std::uint64_t requests = simulator->stats().requests;
+    view->tree()->expand(model().index_of(element));
+    EXPECT_EQ(protocol.value_text, "Нет данных");
+    EXPECT_EQ(protocol.status_text, "");
+    EXPECT_EQ(simulator->stats().requests, requests);
+}
+
 } // namespace
 } // namespace zr740::testing

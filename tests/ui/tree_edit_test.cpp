@@ -157,22 +157,58 @@ TEST_F(TreeEditTest, TheMakersValuesCannotBeEdited)
     EXPECT_FALSE(p.value_changed);
 }
 
-TEST_F(TreeEditTest, TheAttributeColumnTogglesTheEditableAttribute)
+TEST_F(TreeEditTest, TheAttributeColumnTogglesTheEditableAttributeOnlyWhenTheOtherStateIsPicked)
 {
     Parameter& p = at("0x0018");
     p.attribute_mode = 1;
-    view->update_view();
-    EXPECT_EQ(text("0x0018", 4), "Редактируемый");
-    auto* box = open_editor<QComboBox>(cell("0x0018", 4));
-    ASSERT_NE(box, nullptr);
-    ASSERT_EQ(box->count(), 1);
-    EXPECT_EQ(box->itemText(0), "Не редактируемый");
-    commit(box);
-    EXPECT_EQ(p.editable, 0);
-    EXPECT_TRUE(p.editable_changed);
-    EXPECT_EQ(p.factory_owned, 0);
-    EXPECT_EQ(text("0x0018", 4), "Не редактируемый");
-    EXPECT_EQ(cell("0x0018", 4).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 200, 0));
+    enum class Leave { enter, other_row, pick };
+    struct Case {
+        bool editable;
+        Leave leave;
+    };
+    const Case cases[] = {{true, Leave::enter},  {true, Leave::other_row},  {true, Leave::pick},
+                          {false, Leave::enter}, {false, Leave::other_row}, {false, Leave::pick}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.editable << " " << static_cast<int>(c.leave));
+        p.editable = c.editable ? 1 : 0;
+        p.editable_changed = 0;
+        view->update_view();
+        const std::string shown = c.editable ? "Редактируемый" : "Не редактируемый";
+        const std::string other = c.editable ? "Не редактируемый" : "Редактируемый";
+        EXPECT_EQ(text("0x0018", 4), shown);
+        auto* box = open_editor<QComboBox>(cell("0x0018", 4));
+        ASSERT_NE(box, nullptr);
+        ASSERT_EQ(box->count(), 1);
+        EXPECT_EQ(box->itemText(0).toStdString(), other);
+        EXPECT_EQ(box->currentIndex(), -1);
+        switch (c.leave) {
+        case Leave::enter:
+            commit(box);
+            break;
+        case Leave::other_row:
+            view->tree()->setCurrentIndex(cell("0x0016", 3));
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            break;
+        case Leave::pick:
+            // A person's choice with the keyboard is taken at once, without leaving the cell.
+            QTest::keyClick(box, Qt::Key_Down);
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            break;
+        }
+        EXPECT_EQ(view->tree()->viewport()->findChild<QComboBox*>(), nullptr);
+        const bool picked = c.leave == Leave::pick;
+        EXPECT_EQ(p.editable, picked != c.editable ? 1 : 0);
+        EXPECT_EQ(p.editable_changed, picked ? 1 : 0);
+        EXPECT_EQ(p.factory_owned, 0);
+        EXPECT_EQ(text("0x0018", 4), picked ? other : shown);
+        const QVariant colour = cell("0x0018", 4).data(Qt::ForegroundRole);
+        if (picked)
+            EXPECT_EQ(colour.value<QBrush>().color(), QColor(0, 200, 0));
+        else
+            EXPECT_FALSE(colour.isValid());
+    }
     // Without attributes the column shows nothing and offers nothing.
     EXPECT_EQ(text("0x0000", 4), "");
     EXPECT_EQ(text("0x0000", 5), "");

@@ -3,6 +3,8 @@
 
 #include "tree_fixture.h"
 
+#include "support/lock_probe.h"
+
 #include <QLineEdit>
 #include <QSignalSpy>
 
@@ -105,6 +107,37 @@ TEST_F(TreeScannerTest, EditingAPolledValueWarnsAndHoldsBackItsResults)
     push("0x0100", "2.000", "");
     view->take_scan_results();
     EXPECT_EQ(scanner_text("0x0100", 3), "1.000");
+}
+
+// A value written from a scanner row is changed and sent under the port lock, so that no poll
+// touches it meanwhile; what the person is told comes once the lock is free again.
+TEST_F(TreeScannerTest, AWrittenValueTellsItsRefusalOrFailureWithThePortLockFree)
+{
+    struct Case {
+        const char* typed;
+        bool instrument_refuses;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {"abc", false, "ЗР740"},
+        {"5", true, "Значение не удалось записать в прибор"},
+    };
+    std::vector<bool> lock_free;
+    shell.on_box = [&] { lock_free.push_back(free_for_other_threads(document.link().port_lock())); };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        shell.messages.clear();
+        lock_free.clear();
+        simulator->clear_faults();
+        if (c.instrument_refuses)
+            simulator->inject(sim::Fault::exception(0x0102, 4, -1));
+        EXPECT_FALSE(model().setData(scanner_cell("0x0102", 3), c.typed));
+        ASSERT_EQ(shell.messages.size(), 1u);
+        EXPECT_EQ(shell.messages[0].caption, c.caption);
+        EXPECT_EQ(lock_free, std::vector<bool>{true});
+        EXPECT_EQ(scanner_text("0x0102", 3), "");
+    }
+    shell.on_box = nullptr;
 }
 
 TEST_F(TreeScannerTest, BitScannersShowEachBitOnItsOwnRow)
