@@ -27,6 +27,9 @@ struct AppContext {
     std::string program_folder;
     // The option flags of the command line; any flag makes the run unattended.
     std::uint32_t options = 0;
+    // Where a window run ended from outside keeps its unsaved changes for the next start to offer
+    // (the recovery file's folder); empty: nowhere.
+    std::string recovery_folder;
     // Failures of batch jobs are appended here, one line each; empty: no error log.
     std::string error_log_path;
     // Program modes (check marks of the main menu).

@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <condition_variable>
+#include <iostream>
 
 namespace zr740::ui {
 namespace {
@@ -132,6 +133,9 @@ Choice QtShell::box(ShownBox::Kind kind, const std::string& text, const std::str
                 }
             }
             shown_.push_back({kind, text, caption, icon, owner, answer});
+            // A message of a closing window has nobody to see it on the screen any more.
+            if (closing_ && !unattended_boxes_ && kind == ShownBox::Kind::message)
+                std::cerr << caption << ": " << text << std::endl;
             return answer;
         }
     }
