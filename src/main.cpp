@@ -8,6 +8,7 @@
 #include "app/chlb5_app.h"
 #include "app/command_line.h"
 #include "app/console_shell.h"
+#include "app/recovery_file.h"
 #include "model/common_params.h"
 #include "platform/exit_signals.h"
 #include "platform/program_info.h"
@@ -131,6 +132,8 @@ int main(int argc, char** argv)
     zr740::AppContext context;
     const auto description = zr740::find_data_file("zr740.dat");
     context.program_folder = description ? description->parent_path().string() : zr740::program_folder().string();
+    // Only a window run without options keeps unsaved changes there when it is ended from outside.
+    context.recovery_folder = zr740::RecoveryFile::folder_in(zr740::platform_paths_from_environment()).string();
     zr740::ConsoleShell shell(std::cout, std::cerr);
     // Link settings are written once, when the run ends, and only when they changed.
     zr740::SettingsStore settings(zr740::platform_paths_from_environment());

@@ -35,7 +35,7 @@
     </message>
     <message>
         <location line="+1"/>
-        <location filename="../src/ui/setup_texts.h" line="+23"/>
+        <location filename="../src/ui/setup_texts.h" line="+22"/>
         <source>Отмена</source>
         <translation type="unfinished"></translation>
     </message>
@@ -553,7 +553,13 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
+        <source>Работа программы была прервана, а изменения в &apos;%s&apos; остались несохраненными.
+Восстановить их?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
         <source>Файл &apos;%s&apos; содержит конфигурацию прибора %s, а программа сейчас работает с прибором %s.
 Открыть его и перейти к описанию прибора %s?</source>
         <translation type="unfinished"></translation>

@@ -29,6 +29,9 @@ struct AppContext {
     // Zeroed on the window thread once the first job has ended: options shape only the start-up
     // and that job, and the window is a person's from then on.
     std::atomic<std::uint32_t> options{0};
+    // Where a window run ended from outside keeps its unsaved changes for the next start to offer
+    // (the recovery file's folder); empty: nowhere.
+    std::string recovery_folder;
     // Failures of batch jobs are appended here, one line each; empty: no error log.
     std::string error_log_path;
     // Program modes (check marks of the main menu). Auto-read starts checked in the window.

@@ -523,7 +523,12 @@ void CHLB5App::shutdown_watcher()
     const bool from_outside = cause != ExitSignals::Cause::shutdown;
     if (from_outside) {
         context_.stop_requested = true;
-        queue_.post(command_ids::close_window);
+        // A posted close would wait behind every box and dialog standing in the window, and ask
+        // about unsaved changes; a person's window is ended as a whole instead.
+        if (front_ && !context_.unattended())
+            front_->stop();
+        else
+            queue_.post(command_ids::close_window);
     }
     std::lock_guard lock(document_mutex_);
     if (!document_)

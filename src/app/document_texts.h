@@ -15,6 +15,15 @@ inline constexpr std::string_view cannot_open_file = "Не удалось отк
 inline constexpr std::string_view cannot_save_file = "Не удалось сохранить файл '%s':\n%s\nПрежний файл не изменен.";
 inline constexpr std::string_view save_error_caption = "Ошибка записи файла";
 
+// Unsaved changes kept when a window run was ended from outside.
+inline constexpr std::string_view recovery_damaged =
+    "Несохраненные изменения в '%s' восстановить не удалось: файл восстановления '%s' поврежден. Он удален.";
+inline constexpr std::string_view recovery_other_variant =
+    "Несохраненные изменения в '%s' сделаны в конфигурации прибора %s, а программа сейчас работает с прибором %s.\n"
+    "Они не восстановлены и оставлены в файле '%s': его можно открыть командой \"Открыть...\".";
+inline constexpr std::string_view recovery_not_written =
+    "Не удалось записать несохраненные изменения в '%s':\n%s\nПрограмма завершается без них.";
+
 // The file type.
 inline constexpr std::string_view file_extension = ".zr740";
 inline constexpr std::string_view file_filter = "Файлы конфигураций (*.zr740)";

@@ -36,6 +36,10 @@ public:
     virtual void post(int command) = 0;
     // Runs the window thread's loop until the main window has closed.
     virtual void run() = 0;
+    // From any thread: a person's run was told to end from outside. Whatever stands open (boxes,
+    // dialogs, a question) is closed without an answer, unsaved changes are kept for the next start,
+    // and the loop ends; run() returns at once if it has not begun.
+    virtual void stop() = 0;
 };
 
 } // namespace zr740

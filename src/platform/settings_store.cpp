@@ -57,15 +57,19 @@ PlatformPaths platform_paths_from(const EnvironmentLookup& lookup)
     PlatformPaths paths;
     const auto config_home = absolute_entry(lookup("XDG_CONFIG_HOME"));
     const auto cache_home = absolute_entry(lookup("XDG_CACHE_HOME"));
-    if (!config_home || !cache_home) {
+    const auto state_home = absolute_entry(lookup("XDG_STATE_HOME"));
+    if (!config_home || !cache_home || !state_home) {
         const auto home = home_folder(lookup);
         paths.user_config_dir = home / ".config";
         paths.user_cache_dir = home / ".cache";
+        paths.user_state_dir = home / ".local" / "state";
     }
     if (config_home)
         paths.user_config_dir = *config_home;
     if (cache_home)
         paths.user_cache_dir = *cache_home;
+    if (state_home)
+        paths.user_state_dir = *state_home;
 
     paths.system_config_dir = "/etc/xdg";
     if (auto dirs = lookup("XDG_CONFIG_DIRS")) {

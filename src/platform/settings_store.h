@@ -18,6 +18,7 @@ struct PlatformPaths {
     std::filesystem::path user_config_dir;   // $XDG_CONFIG_HOME, default ~/.config
     std::filesystem::path system_config_dir; // first entry of $XDG_CONFIG_DIRS, default /etc/xdg
     std::filesystem::path user_cache_dir;    // $XDG_CACHE_HOME, default ~/.cache
+    std::filesystem::path user_state_dir;    // $XDG_STATE_HOME, default ~/.local/state
 };
 
 // Looks up one environment variable; nullopt when it is not set.

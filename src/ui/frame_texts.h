@@ -172,6 +172,10 @@ inline constexpr Text windows_failed =
     QT_TRANSLATE_NOOP("zr740", "Не удалось выполнить создание окон.\nПрограмме не хватает ресурсов!");
 
 inline constexpr Text ask_to_save = QT_TRANSLATE_NOOP("zr740", "Сохранить изменения в %s?");
+// The start after a run that was ended from outside with changes it could not save.
+inline constexpr Text ask_to_recover = QT_TRANSLATE_NOOP(
+    "zr740", "Работа программы была прервана, а изменения в '%s' остались несохраненными.\n"
+             "Восстановить их?");
 inline constexpr Text other_variant = QT_TRANSLATE_NOOP(
     "zr740", "Файл '%s' содержит конфигурацию прибора %s, а программа сейчас работает с прибором %s.\n"
              "Открыть его и перейти к описанию прибора %s?");

@@ -53,6 +53,7 @@ public:
 
     QAction* action(int id) const;
     CHLB5TreeListView* view() const { return view_; }
+    CHLB5Doc& document() const { return document_; }
     QToolBar* tool_bar() const { return toolbar_; }
 
     // The configuration file shown; empty for a new one.
@@ -75,6 +76,14 @@ public:
 
     // The help page; by default the program folder's "help/index.html".
     std::string help_path;
+
+    // The run was told to end from outside: every box and dialog is closed without an answer, the
+    // worker threads are stopped, unsaved changes go to the recovery file, and the window closes
+    // without asking.
+    void end_from_outside();
+    // At the start of a person's run: changes kept by a run that was ended from outside are
+    // offered back; taken or refused, the recovery file is gone afterwards.
+    void offer_recovery();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -9,6 +9,7 @@
 #include "model/text.h"
 #include "ui/frame_texts.h"
 #include "ui/main_frame.h"
+#include "ui/modal_windows.h"
 #include "ui/qt_shell.h"
 #include "ui/setup_carrier.h"
 #include "ui/splash_window.h"
@@ -90,6 +91,7 @@ bool QtFront::create_window(CHLB5Doc& document, const CommandLineSettings& setti
         frame_->showMaximized();
     }
     close_splash();
+    frame_->offer_recovery();
     return true;
 }
 
@@ -97,9 +99,33 @@ void QtFront::post(int command) { shell_.post_command(command); }
 
 void QtFront::run()
 {
-    QApplication::exec();
+    // A stop that came before the loop (while the start offered kept changes) has closed the
+    // window already: there is nothing the loop could wait for.
+    if (!stopped_) {
+        running_ = true;
+        QApplication::exec();
+        running_ = false;
+    }
     // The document goes away after this; nothing of the window may outlive it.
     frame_.reset();
+}
+
+void QtFront::stop()
+{
+    QMetaObject::invokeMethod(&stop_receiver_, [this] { end_from_outside(); }, Qt::QueuedConnection);
+}
+
+void QtFront::end_from_outside()
+{
+    stopped_ = true;
+    if (frame_)
+        frame_->end_from_outside();
+    else
+        close_modal_windows(); // the connection setup of the start, before any main window
+    // Every loop ends, the nested ones of boxes and dialogs too, and a box or dialog opened by the
+    // code they return to ends at once.
+    if (running_)
+        QCoreApplication::exit(0);
 }
 
 int run_with_windows(int& argc, char** argv, AppContext& context, Settings& settings,

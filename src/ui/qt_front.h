@@ -4,6 +4,7 @@
 
 #include "app/window_front.h"
 
+#include <QObject>
 #include <QString>
 
 #include <memory>
@@ -30,6 +31,7 @@ public:
                        std::function<bool(int)> app_command) override;
     void post(int command) override;
     void run() override;
+    void stop() override;
 
     CMainFrame* frame() const { return frame_.get(); }
     CHeadBandDlg* splash() const { return splash_.get(); }
@@ -38,12 +40,19 @@ public:
 
 private:
     void close_splash();
+    // On the window thread.
+    void end_from_outside();
 
     QtShell& shell_;
     Settings& settings_;
     std::unique_ptr<CHeadBandDlg> splash_;
     std::unique_ptr<CMainFrame> frame_;
     QString offline_note_;
+    // Window-thread state of a stop from outside: the loop is running, a stop has come.
+    bool running_ = false;
+    bool stopped_ = false;
+    // Takes the stop over to the window thread; a stop still queued when the front goes is dropped.
+    QObject stop_receiver_;
 };
 
 } // namespace zr740::ui

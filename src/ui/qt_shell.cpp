@@ -136,6 +136,9 @@ Choice QtShell::box(ShownBox::Kind kind, const std::string& text, const std::str
                 }
             }
             shown_.push_back({kind, text, caption, icon, owner, answer});
+            // A message of a closing window has nobody to see it on the screen any more.
+            if (closing_ && !unattended_boxes_ && kind == ShownBox::Kind::message)
+                std::cerr << caption << ": " << text << std::endl;
             return answer;
         }
     }
@@ -293,7 +296,8 @@ void QtShell::deliver(int command)
 {
     // A job's follow-up may arrive while its progress window is still being closed; it runs when
     // the window thread is back in its own loop, never nested in the window's.
-    if (progress_ || flushing_) {
+    // Nor may it overtake one that waits for that: commands run in the order they were posted.
+    if (progress_ || flushing_ || !deferred_commands_.empty()) {
         deferred_commands_.push_back(command);
         return;
     }

@@ -246,7 +246,7 @@ TEST(NetRS485prg, RebuildReloadsFromTheSettings)
 TEST(NetRS485prg, SettingsFilesCarryTheValuesToTheNextRun)
 {
     testing::TempDir dir;
-    PlatformPaths paths{dir.path() / "user", dir.path() / "system", dir.path() / "cache"};
+    PlatformPaths paths{dir.path() / "user", dir.path() / "system", dir.path() / "cache", dir.path() / "state"};
     {
         SettingsStore store(paths);
         NetRS485prg element(store, ports);

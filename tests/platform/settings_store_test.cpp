@@ -22,7 +22,10 @@ void write_text(const fs::path& path, std::string_view text)
     out << text;
 }
 
-PlatformPaths paths_in(const TempDir& dir) { return {dir.path() / "home-config", dir.path() / "etc-xdg", dir.path() / "home-cache"}; }
+PlatformPaths paths_in(const TempDir& dir)
+{
+    return {dir.path() / "home-config", dir.path() / "etc-xdg", dir.path() / "home-cache", dir.path() / "home-state"};
+}
 
 TEST(PlatformPaths, FollowTheXdgRules)
 {
@@ -31,18 +34,26 @@ TEST(PlatformPaths, FollowTheXdgRules)
         std::map<std::string, std::string> environment;
         fs::path user;
         fs::path system;
+        fs::path state;
     };
     const std::vector<Case> cases = {
-        {"nothing but HOME", {{"HOME", "/home/u"}}, "/home/u/.config", "/etc/xdg"},
-        {"both set",
-         {{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_CONFIG_DIRS", "/sys1:/sys2"}},
+        {"nothing but HOME", {{"HOME", "/home/u"}}, "/home/u/.config", "/etc/xdg", "/home/u/.local/state"},
+        {"all set",
+         {{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_CONFIG_DIRS", "/sys1:/sys2"}, {"XDG_STATE_HOME", "/st"}},
          "/cfg",
-         "/sys1"},
+         "/sys1",
+         "/st"},
+        {"only the state folder set", {{"HOME", "/home/u"}, {"XDG_STATE_HOME", "/st"}}, "/home/u/.config", "/etc/xdg", "/st"},
         {"empty and relative entries ignored",
-         {{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "rel"}, {"XDG_CONFIG_DIRS", ":rel:/sys2"}},
+         {{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "rel"}, {"XDG_CONFIG_DIRS", ":rel:/sys2"}, {"XDG_STATE_HOME", "st"}},
          "/home/u/.config",
-         "/sys2"},
-        {"only useless entries", {{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", ""}, {"XDG_CONFIG_DIRS", "::"}}, "/home/u/.config", "/etc/xdg"},
+         "/sys2",
+         "/home/u/.local/state"},
+        {"only useless entries",
+         {{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", ""}, {"XDG_CONFIG_DIRS", "::"}, {"XDG_STATE_HOME", ""}},
+         "/home/u/.config",
+         "/etc/xdg",
+         "/home/u/.local/state"},
     };
     for (const auto& c : cases) {
         auto paths = platform_paths_from([&](const char* name) -> std::optional<std::string> {
@@ -53,6 +64,7 @@ TEST(PlatformPaths, FollowTheXdgRules)
         });
         EXPECT_EQ(paths.user_config_dir, c.user) << c.label;
         EXPECT_EQ(paths.system_config_dir, c.system) << c.label;
+        EXPECT_EQ(paths.user_state_dir, c.state) << c.label;
     }
 }
 

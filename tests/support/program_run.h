@@ -18,17 +18,18 @@ namespace zr740::testing {
 
 class ProgramRun {
 public:
-    // Starts `program` with the arguments; `folder` holds its settings and the captured output.
-    // With `closed_output` the standard output is a pipe whose reader has gone, as when the
-    // program's output was piped into a command that ended. `environment_extra` holds more
-    // "NAME=value" entries (a window platform, say).
+    // Starts `program` with the arguments; `folder` holds its settings ("config"), its state
+    // ("state") and the captured output. With `closed_output` the standard output is a pipe whose
+    // reader has gone, as when the program's output was piped into a command that ended.
+    // `environment_extra` ("NAME=value") is added to the child's environment.
     ProgramRun(const std::string& program, const std::vector<std::string>& arguments, const std::string& folder,
                bool closed_output = false, const std::vector<std::string>& environment_extra = {})
         : out_path_(folder + "/stdout.txt"), err_path_(folder + "/stderr.txt")
     {
         // Everything the child needs is made before the fork: other threads of the test may hold
         // the allocator's lock at that moment.
-        std::vector<std::string> environment{"XDG_CONFIG_HOME=" + folder + "/config", "LANG=C.UTF-8"};
+        std::vector<std::string> environment{"XDG_CONFIG_HOME=" + folder + "/config",
+                                             "XDG_STATE_HOME=" + folder + "/state", "LANG=C.UTF-8"};
         if (const char* path = ::getenv("PATH"))
             environment.push_back(std::string("PATH=") + path);
         for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS", "ZR740_TRACE"})
