@@ -330,6 +330,8 @@ void CMainFrame::link_check()
         // A scanner poll on the line finishes first; a batch job cannot run while this window
         // thread is here.
         std::lock_guard lock(link.port_lock());
+        // An adapter unplugged and plugged back is a new device under the same name.
+        link.close_if_gone();
         if (!link.sio().is_open())
             link.open_port(true);
         recognised = (link.identify(true) & DeviceIO::recognised) != 0;
