@@ -215,7 +215,10 @@ void BatchEngine::thread_main()
         }
         {
             std::lock_guard lock(link_.port_lock());
-            if (!link_.sio().is_open())
+            // An adapter plugged back is opened again here; one that is still missing fails the
+            // job's steps as a port that cannot be opened, without a second attempt.
+            const auto lost = link_.reopen_lost_port();
+            if (!link_.sio().is_open() && lost != DeviceIO::LostPort::missing)
                 opened_for_job = link_.open_for_job();
             perform(*event);
         }

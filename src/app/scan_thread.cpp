@@ -151,6 +151,9 @@ void ScanThread::poll(Parameter& scanner)
         if (!scanner.poll_running)
             return;
     }
+    // A port whose adapter was unplugged is opened again by its name as soon as it is back; until
+    // then each poll reports the closed port.
+    link_.reopen_lost_port();
     ScanResult result;
     result.channel = scanner.scanner_channel;
     result.parameter = &scanner;

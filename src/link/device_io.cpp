@@ -127,7 +127,14 @@ int DeviceIO::modbus_transaction(std::uint8_t function, std::span<const std::uin
     ModbusFrame frame;
     if (frame.build_request(broadcast ? 0 : sio_.address, function, data) != 0)
         return ModbusFrame::refused;
+    const int result = modbus_exchange(frame, payload, broadcast);
+    release_lost_line();
+    return result;
+}
 
+int DeviceIO::modbus_exchange(ModbusFrame& frame, std::vector<std::uint8_t>& payload, bool broadcast)
+{
+    const std::span<const std::uint8_t> request = frame.request;
     std::lock_guard lock(io_lock_);
     std::array<std::uint8_t, Sio::reply_capacity> reply{};
     int count = 0;
@@ -136,10 +143,10 @@ int DeviceIO::modbus_transaction(std::uint8_t function, std::span<const std::uin
     TransferResult result = transfer_ok;
     // A broadcast is never answered: waiting would only end in a time-out and a second sending.
     if (broadcast)
-        return sio_.transfer(frame.request, reply.data(), count, ReplyEnd::none);
+        return sio_.transfer(request, reply.data(), count, ReplyEnd::none);
     while (true) {
         trace_.set_retry(timeouts + line_errors);
-        result = sio_.transfer(frame.request, reply.data(), count);
+        result = sio_.transfer(request, reply.data(), count);
         if (result == transfer_timeout) {
             if (++timeouts >= max_timeouts) {
                 // An instrument that is only slow answers after all; that reply must not be taken
@@ -172,7 +179,14 @@ int DeviceIO::korvel_transaction(bool request_bit, std::uint16_t identifier, std
         return 0;
     }
     const std::span request(reinterpret_cast<const std::uint8_t*>(line.data()), line.size());
+    const int result = korvel_exchange(identifier, request, reply, error);
+    release_lost_line();
+    return result;
+}
 
+int DeviceIO::korvel_exchange(std::uint16_t identifier, std::span<const std::uint8_t> request,
+                              std::vector<std::uint8_t>& reply, std::string& error)
+{
     std::lock_guard lock(io_lock_);
     std::array<std::uint8_t, Sio::reply_capacity> received{};
     int count = 0;
@@ -265,6 +279,8 @@ int DeviceIO::open_port_locked(bool show_message, std::string& refusal)
     if (code != 0 && sio_.is_open())
         sio_.close();
     set_status_bit(run_, exit_bits::port_unavailable, code != 0);
+    if (code == 0)
+        port_lost_ = false;
     if (code != 0 && show_message && !run_.started_with_options) {
         std::string text = fill_percent_s(texts::cannot_open_port, sio_.port_name);
         // The system's reason helps more than the generic advice, so it goes on a line of its own.
@@ -285,7 +301,53 @@ bool DeviceIO::open_for_job()
     if (code != 0 && sio_.is_open())
         sio_.close();
     set_status_bit(run_, exit_bits::port_unavailable, code != 0);
+    if (code == 0)
+        port_lost_ = false;
     return code == 0;
+}
+
+bool DeviceIO::close_if_gone()
+{
+    std::lock_guard port(port_lock_);
+    // No transfer may be running on the descriptor that goes.
+    std::lock_guard io(io_lock_);
+    if (!sio_.probe_gone())
+        return false;
+    sio_.close();
+    port_lost_ = true;
+    return true;
+}
+
+void DeviceIO::release_lost_line()
+{
+    if (!sio_.device_gone())
+        return;
+    // The port lock comes before the transaction lock and is never waited for after it. The
+    // exchange and scanner threads hold it already; a window-thread exchange that cannot have it
+    // at once leaves the closing to the job or poll that holds it (whose next exchange, or the
+    // next job, finds the device gone too): waiting could stall the window behind a job that
+    // waits for the window.
+    std::unique_lock port(port_lock_, std::try_to_lock);
+    if (port.owns_lock())
+        close_if_gone();
+}
+
+DeviceIO::LostPort DeviceIO::reopen_lost_port()
+{
+    std::lock_guard port(port_lock_);
+    close_if_gone();
+    if (!port_lost_ || sio_.is_open() || run_.silent)
+        return LostPort::none;
+    std::lock_guard io(io_lock_);
+    // The line keeps the settings it was opened with: the same device under the same name.
+    const int code = sio_.open();
+    if (code != 0 && sio_.is_open())
+        sio_.close();
+    set_status_bit(run_, exit_bits::port_unavailable, code != 0);
+    if (code != 0)
+        return LostPort::missing;
+    port_lost_ = false;
+    return LostPort::reopened;
 }
 
 void DeviceIO::load_link_settings()

@@ -50,6 +50,21 @@ public:
     int open_port(bool show_message);
     // Opens the line for one job of the exchange thread, also in silent mode. True when it is open.
     bool open_for_job();
+
+    // An adapter that is unplugged leaves a descriptor that never works again, and one plugged back
+    // is a new device under the same name. The transaction that finds the device gone closes the
+    // port (when it can have the port lock at once) and marks it lost; the next job, scanner poll
+    // or link check calls reopen_lost_port() first, which closes a port whose device went while
+    // nobody used it and opens a lost port again by its name with the line's settings.
+    enum class LostPort { none, reopened, missing };
+    // `none`: no port was lost (in silent mode a lost port is left to the job, which opens the
+    // port itself); `missing`: it still cannot be opened (exit bit "port unavailable", the reason
+    // in the line's open_error()).
+    LostPort reopen_lost_port();
+    // Closes the port if its device has gone; true when it did.
+    bool close_if_gone();
+    // Whether the port was closed because its device went, and not opened since.
+    bool port_lost() const { return port_lost_; }
     // Copies the program's link settings into the line.
     void load_link_settings();
     // Identifies the instrument, trying both converter modes. True when it was recognised.
@@ -91,12 +106,18 @@ private:
     void show_port_refusal(const std::string& refusal);
     // The attempts of check_link, under the port lock.
     bool find_instrument();
+    int modbus_exchange(ModbusFrame& frame, std::vector<std::uint8_t>& payload, bool broadcast);
+    int korvel_exchange(std::uint16_t identifier, std::span<const std::uint8_t> request,
+                        std::vector<std::uint8_t>& reply, std::string& error);
+    // After a transaction, with the transaction lock released.
+    void release_lost_line();
 
     Sio sio_;
     FrameTrace trace_;
     std::unique_ptr<NetRS485prg> link_settings_;
     std::recursive_mutex io_lock_;
     std::recursive_mutex port_lock_;
+    std::atomic<bool> port_lost_{false};
 };
 
 } // namespace zr740

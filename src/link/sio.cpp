@@ -155,6 +155,7 @@ int Sio::open()
     open_error_.clear();
     if (fd_ >= 0)
         close();
+    gone_ = false;
 
     const std::string path = device_path();
     // Non-blocking for good: every wait is a poll(), and the open itself must not wait for carrier.
@@ -255,6 +256,7 @@ int Sio::close()
     ::close(fd_);
     fd_ = -1;
     has_line_counters_ = false;
+    gone_ = false;
     return result;
 }
 
@@ -296,6 +298,32 @@ void Sio::reset_abort()
     std::uint64_t value = 0;
     // Reading an eventfd returns its counter and clears it; EAGAIN when it was clear already.
     [[maybe_unused]] const auto got = ::read(abort_fd_, &value, sizeof value);
+}
+
+bool Sio::probe_gone()
+{
+    if (fd_ < 0)
+        return false;
+    if (!gone_) {
+        // Nothing asked for: poll() reports a hang-up and an error all the same.
+        pollfd event{fd_, 0, 0};
+        if (poll(&event, 1, 0) == 1)
+            note_events(event.revents);
+    }
+    return gone_;
+}
+
+void Sio::note_events(short revents)
+{
+    // A hung-up tty reports POLLHUP (with POLLERR) for ever; a live one never does.
+    if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+        gone_ = true;
+}
+
+void Sio::note_error(int error)
+{
+    if (error == EIO || error == ENXIO || error == ENODEV)
+        gone_ = true;
 }
 
 void Sio::busy_wait(double milliseconds)
@@ -361,8 +389,11 @@ bool Sio::settle()
                 continue;
             if ((events[1].revents & POLLIN) != 0)
                 return false;
+            note_events(events[0].revents);
             if ((events[0].revents & POLLIN) != 0) {
                 const ssize_t n = ::read(fd_, discard.data(), discard.size());
+                if (n < 0)
+                    note_error(errno);
                 if (n > 0)
                     quiet_from = monotonic_ns();
                 else if (n == 0 || (errno != EAGAIN && errno != EINTR))
@@ -400,8 +431,10 @@ TransferResult Sio::transfer(std::span<const std::uint8_t> request, std::uint8_t
         settle_pending_ = true;
         return transfer_aborted;
     }
-    if (has_line_counters_ && !serial_driver::read_line_errors(fd_, line_errors_before_))
+    if (has_line_counters_ && !serial_driver::read_line_errors(fd_, line_errors_before_)) {
+        note_error(errno);
         has_line_counters_ = false;
+    }
 
     bool line_dead = false;
     const bool sent = send(request, line_dead);
@@ -461,6 +494,7 @@ bool Sio::send_keyed(std::span<const std::uint8_t> request, bool& line_dead)
         // the driver still holds, down to the UART's shift register.
         completed = wait_sent(request.size());
         if (completed && tcdrain(fd_) != 0 && errno != EINTR) {
+            note_error(errno);
             set_rts(false);
             (void)tcflush(fd_, TCOFLUSH);
             return send_byte_by_byte(request, line_dead);
@@ -522,8 +556,12 @@ bool Sio::write_all(std::span<const std::uint8_t> bytes, bool& line_dead)
                 continue;
             if (ready > 0 && (events[1].revents & POLLIN) != 0)
                 return false;
+            if (ready > 0)
+                note_events(events[0].revents);
             if (ready > 0 && (events[0].revents & POLLOUT) != 0)
                 continue;
+        } else if (n < 0) {
+            note_error(errno);
         }
         line_dead = true;
         return true;
@@ -558,7 +596,8 @@ TransferResult Sio::wait_out(std::int64_t deadline_ns) const
 // the tty up: poll() then reports it ready for ever and reads give 0 or EIO. That is treated as a
 // line that has fallen silent: the transfer waits out the reply time-out counted from the last byte
 // that came, still abortable, and ends with 2, keeping what arrived. The transaction layer then
-// reports "no reply", which is what a user of a vanished device sees, and nothing spins.
+// reports "no reply", which is what a user of a vanished device sees, and nothing spins; the hang-up
+// is noted (device_gone()) so that the port can be closed and opened again by its name.
 TransferResult Sio::receive(std::span<const std::uint8_t> request, std::uint8_t* reply, int& reply_count,
                             ReplyEnd end, bool line_dead, ReplyLocation& location)
 {
@@ -583,10 +622,13 @@ TransferResult Sio::receive(std::span<const std::uint8_t> request, std::uint8_t*
             return transfer_timeout;
         if ((events[1].revents & POLLIN) != 0)
             return transfer_aborted;
+        note_events(events[0].revents);
 
         if ((events[0].revents & POLLIN) != 0) {
             // Non-blocking read with VMIN 0: whatever is queued, at most max_read bytes.
             const ssize_t n = ::read(fd_, reply + reply_count, max_read);
+            if (n < 0)
+                note_error(errno);
             if (n > 0) {
                 reply_count += static_cast<int>(n);
                 last_received_ns_ = monotonic_ns();

@@ -67,7 +67,8 @@ public:
     bool is_open() const { return fd_ >= 0; }
 
     // Sends the request and gathers the reply into `reply` (reply_capacity bytes). A device that has
-    // gone away (hung-up tty) reads as a silent line: 2 after the reply time-out, never a busy loop.
+    // gone away (hung-up tty) reads as a silent line: 2 after the reply time-out, never a busy loop;
+    // device_gone() then tells why.
     //
     // Before sending, whatever is left on the line is discarded: the transfer first waits until the
     // line has been silent for 3.5 character times (1.75 ms above 19200 baud) since the last byte
@@ -91,6 +92,15 @@ public:
     // Whether abort() was called since the last reset_abort().
     bool abort_signalled() const;
     void reset_abort();
+
+    // Whether a transfer has seen that the line's device is gone (an unplugged adapter, the far end
+    // of a pseudo-terminal closed): a hang-up, or EIO, ENXIO or ENODEV from the driver. Such a
+    // descriptor never works again; only closing it and opening the port by its name again helps.
+    // Cleared by open() and close().
+    bool device_gone() const { return gone_; }
+    // The same, but also asks the open line without waiting, so that a device that went while no
+    // transfer ran is found too. False when the port is closed.
+    bool probe_gone();
 
     // Spins on the monotonic clock for the given number of milliseconds.
     static void busy_wait(double milliseconds);
@@ -124,6 +134,9 @@ public:
     double interframe_silence() const;
 private:
     bool settle();
+    // Notes a hang-up in poll() results or an errno that means the device is no longer there.
+    void note_events(short revents);
+    void note_error(int error);
     bool send(std::span<const std::uint8_t> request, bool& line_dead);
     bool send_keyed(std::span<const std::uint8_t> request, bool& line_dead);
     bool send_byte_by_byte(std::span<const std::uint8_t> request, bool& line_dead);
@@ -150,6 +163,8 @@ private:
     bool line_echoes_ = false;
     bool settle_pending_ = false;
     std::int64_t last_received_ns_ = 0; // when the last byte came (monotonic)
+    // Set by a transfer (under the transaction lock), read by whoever closes the port.
+    std::atomic<bool> gone_{false};
 };
 
 // The system's reason why a device could not be opened, in the program's language: `error` is the

@@ -345,6 +345,8 @@ void CMainFrame::link_check()
     bool closed = false;
     {
         std::lock_guard lock(link.port_lock());
+        // An adapter unplugged and plugged back is a new device under the same name.
+        link.close_if_gone();
         closed = !link.sio().is_open();
     }
     if (closed)

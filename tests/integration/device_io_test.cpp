@@ -4,6 +4,7 @@
 
 #include "link/device.h"
 #include "platform/run_state.h"
+#include "platform/temp_dir.h"
 #include "simulator/instrument_simulator.h"
 #include "support/memory_settings.h"
 #include "support/recording_shell.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <string>
 #include <thread>
 
@@ -31,8 +33,21 @@ protected:
         options.live_values = false;
         simulator = std::make_unique<InstrumentSimulator>(options);
         ASSERT_TRUE(simulator->start()) << simulator->error();
-        device.link_settings().set_value_by_name("Port", simulator->port_path());
+        device.link_settings().set_value_by_name("Port", options.link_path.empty() ? simulator->port_path()
+                                                                                    : options.link_path);
         ASSERT_EQ(device.open_port(true), 0) << device.sio().open_error();
+    }
+
+    // The adapter comes back: a new pseudo-terminal under the same name.
+    void plug_in(const std::string& name)
+    {
+        simulator.reset();
+        SimulatorOptions options;
+        options.description_path = description;
+        options.live_values = false;
+        options.link_path = name;
+        simulator = std::make_unique<InstrumentSimulator>(options);
+        ASSERT_TRUE(simulator->start()) << simulator->error();
     }
 
     Parameter parameter(const char* name, std::uint8_t count, const char* type)
@@ -301,6 +316,85 @@ TEST_F(DeviceIOTest, PortThatCannotBeOpenedSaysWhy)
     EXPECT_EQ(shell.messages.size(), 1u);
     run.silent = true;
     EXPECT_EQ(device.open_port(true), -1);
+}
+
+TEST_F(DeviceIOTest, PortWhoseDeviceWentIsClosedAndOpenedAgainByItsName)
+{
+    const testing::TempDir dir;
+    const std::string name = (dir.path() / "ttyZR740").string();
+    SimulatorOptions options;
+    options.link_path = name;
+    start(options);
+    auto p = parameter("0x0007", 1, "int");
+    ASSERT_EQ(device.read_registers(p, false), 0);
+    const auto is_unavailable = [&] { return (run.exit_status.load() & exit_bits::port_unavailable) != 0; };
+
+    // Unplugged during an exchange: it fails as on a silent line, and the dead port is closed.
+    simulator->stop();
+    EXPECT_EQ(device.read_registers(p, false), 2);
+    EXPECT_EQ(p.status_text, "Не могу раскодировать ответ");
+    EXPECT_FALSE(device.sio().is_open());
+    EXPECT_TRUE(device.port_lost());
+    EXPECT_EQ(device.read_registers(p, false), -1);
+    EXPECT_EQ(p.status_text, "Ошибка открытия порта");
+    // Still missing: the port cannot be opened, which is said by the exit status, not a message.
+    EXPECT_EQ(device.reopen_lost_port(), DeviceIO::LostPort::missing);
+    EXPECT_TRUE(is_unavailable());
+    EXPECT_FALSE(device.sio().open_error().empty());
+
+    plug_in(name);
+    EXPECT_EQ(device.reopen_lost_port(), DeviceIO::LostPort::reopened);
+    EXPECT_FALSE(is_unavailable());
+    EXPECT_FALSE(device.port_lost());
+    ASSERT_EQ(device.read_registers(p, false), 0);
+    EXPECT_EQ(p.value_text, "16");
+    EXPECT_EQ(requests(), 1u);
+    EXPECT_EQ(device.reopen_lost_port(), DeviceIO::LostPort::none);
+    EXPECT_TRUE(device.sio().is_open());
+
+    // Unplugged and back while nobody used the line: found before the next exchange goes out.
+    plug_in(name);
+    EXPECT_TRUE(device.sio().is_open());
+    EXPECT_EQ(device.reopen_lost_port(), DeviceIO::LostPort::reopened);
+    ASSERT_EQ(device.read_registers(p, false), 0);
+    EXPECT_EQ(requests(), 1u);
+
+    // An exchange that cannot have the port lock at once (a job holds it) leaves the closing to
+    // the holder instead of waiting behind it.
+    simulator->stop();
+    std::promise<void> taken;
+    std::promise<void> done;
+    std::thread job([&] {
+        std::lock_guard lock(device.port_lock());
+        taken.set_value();
+        done.get_future().wait();
+    });
+    taken.get_future().wait();
+    EXPECT_EQ(device.read_registers(p, false), 2);
+    EXPECT_TRUE(device.sio().is_open());
+    EXPECT_TRUE(device.sio().device_gone());
+    done.set_value();
+    job.join();
+    plug_in(name);
+    EXPECT_EQ(device.reopen_lost_port(), DeviceIO::LostPort::reopened);
+    EXPECT_EQ(device.read_registers(p, false), 0);
+
+    // The link check opens the port by its name as it always does; silent mode leaves a lost port
+    // to the job, which opens the line itself.
+    simulator->stop();
+    EXPECT_TRUE(device.close_if_gone());
+    plug_in(name);
+    EXPECT_TRUE(device.check_link());
+    EXPECT_FALSE(device.port_lost());
+    simulator->stop();
+    EXPECT_TRUE(device.close_if_gone());
+    plug_in(name);
+    run.silent = true;
+    EXPECT_EQ(device.reopen_lost_port(), DeviceIO::LostPort::none);
+    EXPECT_FALSE(device.sio().is_open());
+    EXPECT_TRUE(device.open_for_job());
+    EXPECT_FALSE(device.port_lost());
+    EXPECT_TRUE(shell.messages.empty());
 }
 
 TEST_F(DeviceIOTest, KorvelExchangeEndToEnd)

@@ -18,6 +18,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace zr740 {
 namespace {
@@ -163,6 +164,41 @@ TEST_F(UnattendedRun, ExitEventAndTerminationStopTheJobWith205)
         // A stopped read holds only part of the instrument: the named file is not written.
         EXPECT_FALSE(fs::exists(target));
     }
+}
+
+TEST_F(UnattendedRun, AdapterUnpluggedWhileTheProgramRunsIsReadOnceItIsBack)
+{
+    // The instrument serves under a stable device name. Its answer to the start-up's version
+    // request is held back, so that the adapter goes while the program waits for it.
+    const std::string name = file("ttyUSB-zr740");
+    sim::SimulatorOptions first;
+    first.link_path = name;
+    first.faults.push_back(Fault::delayed(std::chrono::seconds(10)).at(4));
+    start(first);
+    ASSERT_TRUE(simulator->set_value(0x0018, "7.25"));
+    sim::SimulatorOptions second;
+    second.description_path = bin + "/zr740.dat";
+    second.live_values = false;
+    sim::InstrumentSimulator back(second);
+    ASSERT_TRUE(back.start()) << back.error();
+    ASSERT_TRUE(back.set_value(0x0018, "12.5"));
+
+    const std::string target = file("replugged.zr740");
+    testing::ProgramRun program(bin + "/zr740", {"-read/close/port:" + name, target}, dir.path().string());
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (simulator->stats().requests < 2 && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(simulator->stats().requests, 2u) << "the name and the version request";
+    // Unplugged, and plugged back under the same name as another pseudo-terminal.
+    simulator->stop();
+    fs::create_symlink(back.port_path(), name);
+
+    EXPECT_EQ(program.wait(), 0) << program.err();
+    const auto values = values_of(target);
+    ASSERT_FALSE(values.empty()) << program.err();
+    EXPECT_EQ(values.at("0x0018"), "12.500");
+    EXPECT_EQ(values.at("0x0000"), "ZR740_RS");
+    EXPECT_GT(back.stats().requests, 20u);
 }
 
 TEST_F(UnattendedRun, OptionsIgnoreCaseAndPrtyCanDropThePortSettings)

@@ -522,6 +522,8 @@ TEST_F(SioOverPty, SilenceEndsWithTimeoutKeepingWhatCame)
         EXPECT_EQ(outcome.reply, partial);
         EXPECT_GE(outcome.ms, sio.reply_timeout - 1.0);
         EXPECT_LT(outcome.ms, 5000.0);
+        // A silent instrument is no reason to give up the line.
+        EXPECT_FALSE(sio.probe_gone());
     }
 }
 
@@ -627,6 +629,7 @@ TEST_F(SioOverPty, SemiAutomaticConverterSendsTheFrameAndHoldsRtsForItsTimeOnThe
 TEST_F(SioOverPty, VanishedDeviceEndsInTheTimeoutWithoutSpinning)
 {
     open_at(115200);
+    EXPECT_FALSE(sio.probe_gone());
     const Bytes start(read_reply.begin(), read_reply.begin() + 3);
     peer = std::thread([this, start] {
         received = pty.read_bytes(read_request.size());
@@ -647,6 +650,8 @@ TEST_F(SioOverPty, VanishedDeviceEndsInTheTimeoutWithoutSpinning)
         EXPECT_EQ(outcome.reply, round == 0 ? start : Bytes{});
         EXPECT_LT(outcome.ms, 5000.0);
         EXPECT_LT(cpu, outcome.ms / 2) << "the wait spins";
+        // The transfer itself saw why: the descriptor is dead, not the instrument silent.
+        EXPECT_TRUE(sio.device_gone());
     }
 
     // Aborting still works on the dead line.
@@ -662,8 +667,27 @@ TEST_F(SioOverPty, VanishedDeviceEndsInTheTimeoutWithoutSpinning)
 
     sio.close();
     EXPECT_FALSE(sio.is_open());
+    EXPECT_FALSE(sio.device_gone());
     EXPECT_EQ(sio.open(), -1);
     EXPECT_FALSE(sio.open_error().empty());
+}
+
+TEST_F(SioOverPty, DeviceThatWentWhileTheLineWasIdleIsFoundWithoutATransfer)
+{
+    open_at(115200);
+    answer({read_reply});
+    ASSERT_EQ(run(read_request).result, transfer_ok);
+    peer.join();
+    EXPECT_FALSE(sio.probe_gone());
+
+    pty.close_master();
+    EXPECT_FALSE(sio.device_gone()) << "nothing has been on the line since";
+    const auto start = Clock::now();
+    EXPECT_TRUE(sio.probe_gone());
+    EXPECT_LT(elapsed_ms(start), 100.0) << "the question does not wait";
+    EXPECT_TRUE(sio.device_gone());
+    sio.close();
+    EXPECT_FALSE(sio.probe_gone());
 }
 
 TEST_F(SioOverPty, TraceRecordsEachTransfer)

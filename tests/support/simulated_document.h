@@ -27,9 +27,10 @@ protected:
         options.description_path = context.program_folder + "/zr740.dat";
         options.live_values = false;
         options.address = address;
+        options.link_path = link_path;
         simulator = std::make_unique<sim::InstrumentSimulator>(options);
         ASSERT_TRUE(simulator->start()) << simulator->error();
-        settings().set_value_by_name("Port", simulator->port_path());
+        settings().set_value_by_name("Port", link_path.empty() ? simulator->port_path() : link_path);
         settings().set_value_by_name("0x0007", std::to_string(address));
         ASSERT_EQ(document.link().open_port(true), 0);
         // As the link check finds it with the simulator: no per-byte pacing of requests.
@@ -41,6 +42,8 @@ protected:
     NetRS485prg& settings() { return document.link().link_settings(); }
     Parameter& at(const char* name) { return *document.root()->find_in_tree(name); }
 
+    // Set before SetUp: the simulator also serves under this name, and the program's port is it.
+    std::string link_path;
     AppContext context;
     RecordingShell shell;
     MemorySettings memory;
