@@ -66,7 +66,8 @@ protected:
         const int port = VncKeyboard::free_port();
         auto program = std::make_unique<testing::ProgramRun>(
             bin + "/zr740", std::vector<std::string>{}, dir.path().string(), false,
-            std::vector<std::string>{"QT_QPA_PLATFORM=vnc:size=1280x1024:port=" + std::to_string(port)});
+            std::vector<std::string>{"QT_QPA_PLATFORM=vnc:size=1280x1024:port=" + std::to_string(port),
+                                     "LSAN_OPTIONS=suppressions=" ZR740_SOURCE_DIR "/tests/support/lsan.supp"});
         EXPECT_TRUE(keyboard.connect(port)) << program->err();
         return program;
     }
