@@ -9,16 +9,15 @@
 #include "platform/shell.h"
 #include "simulator/instrument_simulator.h"
 
-#include "../tests/support/compound_file_writer.h"
-#include "../tests/support/memory_settings.h"
-#include "../tests/support/recording_shell.h"
+#include "support/compound_file_writer.h"
+#include "support/memory_settings.h"
+#include "support/recording_shell.h"
+#include "generated_description.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <time.h>
 #include <unistd.h>
 
@@ -27,36 +26,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int branches = 200;
 constexpr int per_branch = 10;
-
-// The shipped description (identification and network settings, which the simulator needs) plus
-// 200 branches of 10 one-register parameters from register 0x1000 on.
-std::string make_description()
-{
-    std::ifstream source(std::string(ZR740_SOURCE_DIR) + "/data/zr740.tree.txt");
-    std::stringstream whole;
-    whole << source.rdbuf();
-    std::string text = whole.str();
-    const std::string root_key = "\nroot Параметры_прибора 1 1 1";
-    const auto root_at = text.find(root_key);
-    std::string generated;
-    std::string names;
-    for (int b = 0; b < branches; ++b) {
-        std::string line = "branch Б" + std::to_string(b) + " 1 2 3";
-        for (int p = 0; p < per_branch; ++p) {
-            char name[16];
-            std::snprintf(name, sizeof name, "0x%04X", 0x1000 + b * per_branch + p);
-            generated += std::string("parameter ") + name + " 1 int Параметр\n";
-            line += ' ';
-            line += name;
-        }
-        generated += line + "\n";
-        names += " Б" + std::to_string(b);
-    }
-    const auto line_end = text.find('\n', root_at + 1);
-    text.insert(line_end, names);
-    text.insert(root_at + 1, generated);
-    return text;
-}
 
 double seconds(Clock::duration span) { return std::chrono::duration<double>(span).count(); }
 
@@ -79,7 +48,7 @@ int main()
     const std::string packed = (folder / "zr740.dat").string();
     zr740::test::write_compound_file(
         packed, {zr740::test::CompoundEntry::stream("zr740.tree",
-                                                    zr740::test::zlib_compress(zr740::utf8_to_cp1251(make_description())))});
+                                                    zr740::test::zlib_compress(zr740::utf8_to_cp1251(make_generated_description(ZR740_SOURCE_DIR, branches, per_branch))))});
 
     zr740::sim::SimulatorOptions options;
     options.description_path = packed;

@@ -5,7 +5,7 @@
 #include "model/text.h"
 #include "platform/shell.h"
 
-#include "../tests/support/compound_file_writer.h"
+#include "support/compound_file_writer.h"
 
 #include <benchmark/benchmark.h>
 

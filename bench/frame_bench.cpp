@@ -10,6 +10,7 @@
 #include "app/chlb5_app.h"
 #include "app/chlb5_doc.h"
 #include "loop_stall_meter.h"
+#include "paced_window.h"
 #include "support/memory_settings.h"
 #include "simulator/instrument_simulator.h"
 #include "ui/chlb5_tree_list_view.h"
@@ -108,29 +109,11 @@ int main(int argc, char** argv)
     }
 
     {
-        sim::SimulatorOptions options;
-        options.description_path = folder + "/zr740.dat";
-        options.address = 16;
-        options.pace = true; // 9600 baud, as a real line
-        sim::InstrumentSimulator simulator(options);
-        if (!simulator.start()) {
-            std::cerr << simulator.error() << '\n';
+        PacedWindow session(folder);
+        session.options.live_values = true;
+        if (!session.start() || !session.document->scanners())
             return 1;
-        }
-        AppContext context;
-        context.program_folder = folder;
-        testing::MemorySettings settings;
-        settings.texts["port_name"] = simulator.port_path();
-        settings.values["address"] = 16;
-        ui::QtShell shell;
-        shell.set_unattended_boxes(true);
-        CHLB5Doc document(context, shell, settings, {});
-        document.engine().window_linger = std::chrono::milliseconds{0};
-        if (document.link().open_port(true) != 0 || !document.link().check_link() || !document.on_new_document() ||
-            !document.scanners()) {
-            std::cerr << "the simulated instrument does not answer\n";
-            return 1;
-        }
+        CHLB5Doc& document = *session.document;
         // The description has five scanners; each is polled twice over, as a person would watch ten.
         DescBranch& scanners = *document.scanners();
         const std::size_t described = scanners.parameters.size();
@@ -144,10 +127,7 @@ int main(int argc, char** argv)
             parameter.poll_running = 1;
             ++switched_on;
         });
-        ui::CMainFrame frame(document, shell, settings);
-        frame.resize(1280, 800);
-        frame.initial_update();
-        frame.show();
+        ui::CMainFrame& frame = session.show_frame();
         document.start_scanners();
         QApplication::processEvents();
 

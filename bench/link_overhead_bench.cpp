@@ -9,8 +9,8 @@
 #include "platform/shell.h"
 #include "simulator/instrument_simulator.h"
 
-#include "../tests/support/memory_settings.h"
-#include "../tests/support/recording_shell.h"
+#include "support/memory_settings.h"
+#include "support/recording_shell.h"
 
 #include <modbus.h>
 

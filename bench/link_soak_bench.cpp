@@ -10,8 +10,8 @@
 #include "platform/run_state.h"
 #include "simulator/instrument_simulator.h"
 
-#include "../tests/support/memory_settings.h"
-#include "../tests/support/recording_shell.h"
+#include "support/memory_settings.h"
+#include "support/recording_shell.h"
 
 #include <chrono>
 #include <cstdio>

@@ -14,8 +14,8 @@
 #include "model/parameter.h"
 #include "platform/run_state.h"
 
-#include "../tests/support/memory_settings.h"
-#include "../tests/support/recording_shell.h"
+#include "support/memory_settings.h"
+#include "support/recording_shell.h"
 #include "simulator/instrument_simulator.h"
 
 #include <benchmark/benchmark.h>

@@ -9,7 +9,7 @@
 #include "link/modbus_frame.h"
 #include "link/sio.h"
 
-#include "../tests/support/pty_pair.h"
+#include "support/pty_pair.h"
 
 #include <sys/resource.h>
 

@@ -7,8 +7,8 @@
 #include "app/chlb5_doc.h"
 #include "simulator/instrument_simulator.h"
 
-#include "../tests/support/memory_settings.h"
-#include "../tests/support/recording_shell.h"
+#include "support/memory_settings.h"
+#include "support/recording_shell.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>

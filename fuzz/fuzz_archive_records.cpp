@@ -11,7 +11,7 @@
 #include "model/desc_branch.h"
 #include "model/net_rs485prg.h"
 
-#include "../tests/support/memory_settings.h"
+#include "support/memory_settings.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -111,6 +111,7 @@ bool BatchEngine::run_job(std::string_view caption, int total, std::size_t event
         job_.single_parameter = nullptr;
         return false;
     }
+    document_.outcomes().catch_up();
     return true;
 }
 
@@ -147,6 +148,7 @@ bool BatchEngine::compare(DescBranch* branch)
         return false;
     // The window closes before the job's follow-ups; the counts are final once the worker is idle.
     wait_until_idle();
+    document_.outcomes().catch_up();
     std::string text;
     if (job_.difference_count > 0) {
         text = std::string(texts::differences) + ": " + std::to_string(job_.difference_count);
@@ -241,20 +243,15 @@ void BatchEngine::perform(std::size_t event)
     case job_events::read_branch:
         events.reset(event);
         last_result_ = branch ? read_branch(*branch) : JobResult{0, 0};
-        // Before the job counts as ended, so that whoever waits for it sees the new limits.
+        // After the values it depends on, on the thread that owns them.
         if (device)
-            device->update_dependent_limits();
+            document_.outcomes().push(StepOutcome::reaction(StepOutcome::Kind::dependent_limits));
         end_of_job(false);
         break;
-    case job_events::write_changed_spare_1:
-    case job_events::write_changed_spare_2:
     case job_events::write_all:
     case job_events::write_changed:
     case job_events::initial_values: {
-        // The spare write events share the job: each also clears those up to "write all".
-        const std::size_t last = event < job_events::write_all ? job_events::write_all : event;
-        for (std::size_t index = event; index <= last; ++index)
-            events.reset(index);
+        events.reset(event);
         const int mode = event == job_events::write_all        ? mode_all
                          : event == job_events::initial_values ? mode_initial
                                                                : mode_changed;
@@ -270,21 +267,6 @@ void BatchEngine::perform(std::size_t event)
         last_result_ = branch ? compare_branch(*branch) : JobResult{0, 0};
         end_of_job(false);
         break;
-    case job_events::group: {
-        events.reset(event);
-        bool written = false;
-        for (Parameter* parameter : job_.group) {
-            if (stop_requested())
-                break;
-            if (job_.group_mode == 1)
-                read_step(*parameter, true);
-            else if (job_.group_mode == 2)
-                written = write_step(*parameter, mode_all) == 0 || written;
-        }
-        job_.group_mode = 0;
-        end_of_job(written);
-        break;
-    }
     case job_events::read_one:
         events.reset(event);
         if (Parameter* parameter = job_.single_parameter.exchange(nullptr)) {
@@ -292,7 +274,7 @@ void BatchEngine::perform(std::size_t event)
             last_result_ = {1, read_step(*parameter, true) != 0 ? 1 : 0};
         }
         if (device)
-            device->update_dependent_limits();
+            document_.outcomes().push(StepOutcome::reaction(StepOutcome::Kind::dependent_limits));
         end_of_job(false);
         break;
     case job_events::write_one: {
@@ -306,8 +288,7 @@ void BatchEngine::perform(std::size_t event)
         break;
     }
     default:
-        // The empty job and the event without an action: a manual event left set would wake the
-        // thread again at once.
+        // No other event is a job; a manual event left set would wake the thread again at once.
         events.reset(event);
         end_of_job(false);
         break;
@@ -340,10 +321,10 @@ void BatchEngine::end_of_job(bool with_init)
 
 void BatchEngine::after_job()
 {
-    // The question waits for the person; polls and link checks need not wait with it.
-    if (link_.needs_reread.exchange(false))
-        if (BaseDevice::CBaseDevice* device = document_.device())
-            device->on_reread_parameters_written();
+    // The device class asks whether to read again: on the thread that owns the values, once the
+    // job has let go of the port lock.
+    if (link_.needs_reread.exchange(false) && document_.device())
+        document_.outcomes().push(StepOutcome::reaction(StepOutcome::Kind::reread_written));
     if (context_.unattended() && on_unattended_job_end)
         on_unattended_job_end();
 

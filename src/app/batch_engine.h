@@ -4,6 +4,8 @@
 // job to the exchange thread and shows the progress window until the job closes it; the exchange
 // thread walks the branch and performs one transaction per parameter under the port lock.
 
+#include "app/step_outcome.h"
+
 #include <atomic>
 #include <cstdint>
 #include <chrono>
@@ -90,6 +92,8 @@ public:
     // One-parameter steps; any thread that may use the link.
     int read_step(Parameter& parameter, bool count_timeouts);
     int write_step(Parameter& parameter, int mode);
+    // The write on a parameter nobody else sees (a copy, a command of its own).
+    int write_in_place(Parameter& work, int mode);
     int compare_step(Parameter& parameter);
     // With immediate write on and the value changed: writes it; else 1000.
     int immediate_write(Parameter& parameter);
@@ -135,6 +139,8 @@ private:
     void progress(const std::string& text);
     void error_log(const Parameter& parameter) const;
     void note_difference(Parameter& configuration, const Parameter& instrument);
+    // Hands the copy a step worked on to the owner of the document's parameter.
+    void hand_over(Parameter& parameter, const Parameter& work, StepOutcome::Kind kind = StepOutcome::Kind::values);
     void too_many_timeouts();
     // After a transaction: counts it, and whether it failed for want of a valid reply.
     bool note_exchange(int result, const Parameter& parameter, std::uint64_t responses_before);

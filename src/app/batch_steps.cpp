@@ -4,6 +4,7 @@
 #include "app/batch_engine.h"
 #include "app/chlb5_doc.h"
 #include "app/engine_texts.h"
+#include "app/step_outcome.h"
 #include "device/base_device.h"
 #include "link/device.h"
 #include "model/desc_branch.h"
@@ -141,61 +142,79 @@ void BatchEngine::too_many_timeouts()
     shell_.message(text, std::string(texts::app_title), Icon::stop, Owner::main_window);
 }
 
+void BatchEngine::hand_over(Parameter& parameter, const Parameter& work, StepOutcome::Kind kind)
+{
+    document_.outcomes().push(StepOutcome::of(parameter, work, kind));
+}
+
 int BatchEngine::read_step(Parameter& parameter, bool count_timeouts)
 {
     ++job_.processed;
     if (parameter.linear_index < 0)
         return not_exchanged;
-    const std::string label = std::string(texts::label_read) + indexed_name(parameter);
+    // The transaction works on a copy: the document's parameter is what the tree paints, and only
+    // the thread that owns it changes it, when the outcome reaches it.
+    Parameter work = parameter;
+    const std::string label = std::string(texts::label_read) + indexed_name(work);
     const std::uint64_t before = responses();
-    const int result = link_.read_registers(parameter, false);
-    const bool no_reply = note_exchange(result, parameter, before);
+    const int result = link_.read_registers(work, false);
+    const bool no_reply = note_exchange(result, work, before);
     if (result != 0)
-        error_log(parameter);
+        error_log(work);
+    auto kind = StepOutcome::Kind::values;
     if (!no_reply) {
         job_.consecutive_failures = 0;
         document_.modified = true;
-        if (equals_no_case(parameter.name, "Log"))
-            if (BaseDevice::CBaseDevice* device = document_.device())
-                device->on_log_parameter(parameter);
-    } else if (count_timeouts && ++job_.consecutive_failures > failure_limit) {
-        too_many_timeouts();
+        if (equals_no_case(work.name, "Log") && document_.device())
+            kind = StepOutcome::Kind::log_parameter;
     }
-    progress(label + " = " + parameter.value_text);
+    hand_over(parameter, work, kind);
+    if (no_reply && count_timeouts && ++job_.consecutive_failures > failure_limit)
+        too_many_timeouts();
+    progress(label + " = " + work.value_text);
     return result;
 }
 
 int BatchEngine::write_step(Parameter& parameter, int mode)
 {
+    Parameter work = parameter;
+    const int result = write_in_place(work, mode);
+    if (result != not_exchanged)
+        hand_over(parameter, work);
+    return result;
+}
+
+int BatchEngine::write_in_place(Parameter& work, int mode)
+{
     ++job_.processed;
-    const std::string label = std::string(texts::label_write) + indexed_name(parameter);
-    const std::string value = mode == mode_initial ? parameter.init_text : parameter.value_text;
+    const std::string label = std::string(texts::label_write) + indexed_name(work);
+    const std::string value = mode == mode_initial ? work.init_text : work.value_text;
     if (value == texts::no_data) {
-        parameter.status_text = texts::not_written;
+        work.status_text = texts::not_written;
         return not_initialised;
     }
-    if (parameter.linear_index < 0)
+    if (work.linear_index < 0)
         return not_exchanged;
     if (mode == mode_initial) {
-        if (equals_no_case(parameter.name, "clb.k"))
-            parameter.value_text = parameter.linear_index % 2 == 0 ? "0" : "4095";
+        if (equals_no_case(work.name, "clb.k"))
+            work.value_text = work.linear_index % 2 == 0 ? "0" : "4095";
         else
-            parameter.value_text = parameter.init_text;
+            work.value_text = work.init_text;
     }
     // A good write clears the changed flag, so whether it was a change is taken beforehand.
-    const bool was_changed = parameter.value_changed != 0;
+    const bool was_changed = work.value_changed != 0;
     const std::uint64_t before = responses();
-    const int result = link_.read_registers(parameter, true);
-    const bool no_reply = note_exchange(result, parameter, before);
+    const int result = link_.read_registers(work, true);
+    const bool no_reply = note_exchange(result, work, before);
     // Any reply, a refusal too, shows the instrument is there and breaks a run of failures.
     if (!no_reply)
         job_.consecutive_failures = 0;
     if (result != 0) {
-        error_log(parameter);
+        error_log(work);
     } else if (BaseDevice::CBaseDevice* device = document_.device()) {
-        if (was_changed && device->is_network_parameter(parameter.name))
+        if (was_changed && device->is_network_parameter(work.name))
             link_.needs_apply = true;
-        if (was_changed && device->is_reread_parameter(parameter.name))
+        if (was_changed && device->is_reread_parameter(work.name))
             link_.needs_reread = true;
     }
     progress(label + " = " + value + std::string(texts::new_value));
@@ -229,6 +248,8 @@ void BatchEngine::note_difference(Parameter& configuration, const Parameter& ins
 
 int BatchEngine::compare_step(Parameter& parameter)
 {
+    // The configuration's parameter is read here and changed by its owner only (its status text
+    // gets the instrument's value when they differ).
     if (stop_requested())
         return stopped;
     Parameter instrument(parameter.name);
@@ -250,8 +271,11 @@ int BatchEngine::compare_step(Parameter& parameter)
     note_exchange(result, instrument, before);
     progress(label + "<>" + instrument.value_text);
     if (instrument.value_text != parameter.value_text || instrument.factory_owned != parameter.factory_owned ||
-        instrument.editable != parameter.editable)
-        note_difference(parameter, instrument);
+        instrument.editable != parameter.editable) {
+        Parameter work = parameter;
+        note_difference(work, instrument);
+        hand_over(parameter, work);
+    }
     return result;
 }
 
@@ -341,6 +365,7 @@ int BatchEngine::immediate_write(Parameter& parameter)
 {
     if (!parameter.value_changed || !context_.immediate_write)
         return 1000;
+    // Called by the owner of the values, which may change them itself.
     parameter.status_text.clear();
     return write_step(parameter, mode_all);
 }
@@ -363,7 +388,8 @@ int BatchEngine::init_command(std::string& status)
     // The INIT follows a job and is no parameter of it: the count the progress window showed
     // stays as the job left it.
     const int processed = job_.processed;
-    const int result = write_step(init, mode_all);
+    // The INIT is no parameter of the document: nobody else sees it, so it is written in place.
+    const int result = write_in_place(init, mode_all);
     job_.processed = processed;
     status = init.status_text;
     return result;

@@ -11,9 +11,10 @@
 #include "app/window_front.h"
 #include "device/base_device.h"
 #include "device/device_texts.h"
-#include "model/model_texts.h"
-#include "model/text.h"
 #include "link/transaction_texts.h"
+#include "model/model_texts.h"
+#include "model/network_names.h"
+#include "model/text.h"
 #include "platform/safe_file.h"
 #include "platform/shell.h"
 
@@ -286,7 +287,7 @@ void CHLB5App::report_port_failure()
                    std::string(texts::serial_driver_error), Icon::stop, Owner::none);
     std::string one_line = reason;
     std::replace(one_line.begin(), one_line.end(), '\n', ' ');
-    BatchEngine::append_to_error_log(context_.error_log_path, "Port", one_line);
+    BatchEngine::append_to_error_log(context_.error_log_path, std::string(network_names::port), one_line);
 }
 
 void CHLB5App::apply_port_settings(bool into_instrument_element)
@@ -307,22 +308,22 @@ void CHLB5App::apply_port_settings(bool into_instrument_element)
         written = true;
     };
     if (!s.address.empty())
-        put("0x0007", s.address);
+        put(network_names::address, s.address);
     if (s.address_length != 0)
-        put("A.Len", std::to_string(s.address_length));
+        put(network_names::address_length, std::to_string(s.address_length));
     if (s.baud_rate != 0)
-        put("0x0009", std::to_string(s.baud_rate));
+        put(network_names::baud_rate, std::to_string(s.baud_rate));
     if (s.data_bits != 0)
-        put("0x000A", std::to_string(s.data_bits));
+        put(network_names::data_bits, std::to_string(s.data_bits));
     if (!s.stop_bits.empty())
-        put("0x000B", s.stop_bits);
+        put(network_names::stop_bits, s.stop_bits);
     if (s.parity != 0)
-        put("0x000C", std::string(parity_text(s.parity)));
+        put(network_names::parity, std::string(parity_text(s.parity)));
     if (!into_instrument_element) {
         if (s.port_number != 0)
-            put("Port", "COM" + std::to_string(s.port_number));
+            put(network_names::port, "COM" + std::to_string(s.port_number));
         else if (!s.port_path.empty())
-            put("Port", s.port_path);
+            put(network_names::port, s.port_path);
         if (written)
             document.link().open_port(true);
     }

@@ -11,6 +11,29 @@ CHLB5Doc::CHLB5Doc(AppContext& context, Shell& shell, Settings& settings, std::v
     : context_(context), shell_(shell), link_(context.run, shell, settings, std::move(serial_ports)),
       scan_(link_, shell), engine_(context, *this)
 {
+    outcomes_.set_apply([this](const StepOutcome& outcome) { apply(outcome); });
+}
+
+void CHLB5Doc::apply(const StepOutcome& outcome)
+{
+    switch (outcome.kind) {
+    case StepOutcome::Kind::values:
+        outcome.apply_values();
+        break;
+    case StepOutcome::Kind::log_parameter:
+        outcome.apply_values();
+        if (device_ && outcome.target)
+            device_->on_log_parameter(*outcome.target);
+        break;
+    case StepOutcome::Kind::dependent_limits:
+        if (device_)
+            device_->update_dependent_limits();
+        break;
+    case StepOutcome::Kind::reread_written:
+        if (device_)
+            device_->on_reread_parameters_written();
+        break;
+    }
 }
 
 CHLB5Doc::~CHLB5Doc() = default;
@@ -25,6 +48,8 @@ std::string CHLB5Doc::description_path() const
 
 void CHLB5Doc::clear()
 {
+    // Outcomes still on their way name parameters of the tree about to go.
+    outcomes_.apply_waiting();
     device_.reset();
     lists_.clear();
     link_.network_branch = nullptr;
@@ -80,6 +105,8 @@ void CHLB5Doc::stop_threads()
     scan_.stop();
     engine_.stop();
     link_.sio().reset_abort();
+    // What the stopped job made is the document's now, before anything replaces the tree.
+    outcomes_.apply_waiting();
 }
 
 void CHLB5Doc::on_apply_command()

@@ -4,6 +4,7 @@
 
 #include "app/batch_engine.h"
 #include "app/scan_thread.h"
+#include "app/step_outcome.h"
 #include "description/description_lists.h"
 #include "device/base_device.h"
 #include "device/device_document.h"
@@ -56,6 +57,10 @@ public:
     AppContext& context() { return context_; }
     void initialise_all_parameters() override;
     BatchEngine& engine() { return engine_; }
+    // The outcomes of the exchange thread's steps on their way to the owner of the values.
+    OutcomeQueue& outcomes() { return outcomes_; }
+    // Makes the document what an outcome says (on the thread that owns the values).
+    void apply(const StepOutcome& outcome);
     ScanThread& scanners_thread() { return scan_; }
     // Starts polling the switched-on scanners of the tree.
     int start_scanners() { return scan_.start_scanners(scanners_.get()); }
@@ -79,6 +84,7 @@ private:
     std::unique_ptr<DescBranch> root_;
     std::unique_ptr<DescBranch> scanners_;
     std::unique_ptr<BaseDevice::CBaseDevice> device_;
+    OutcomeQueue outcomes_;
     // Last, so that their threads end before anything they use goes away.
     ScanThread scan_;
     BatchEngine engine_;

@@ -3,16 +3,11 @@
 
 #include "app/link_setup_texts.h"
 #include "link/device.h"
+#include "model/network_names.h"
 #include "model/parameter.h"
 #include "model/text.h"
 
 namespace zr740 {
-namespace {
-
-constexpr std::string_view baud_rate_name = "0x0009";
-constexpr std::string_view port_name = "Port";
-
-} // namespace
 
 LinkSetup::LinkSetup(Device& link)
     : link_(link),
@@ -135,7 +130,7 @@ void LinkSetup::do_scan()
 {
     view_->enable_list(false);
     std::size_t row = 0;
-    while (row < rows_.size() && !equals_no_case(rows_[row]->name, baud_rate_name))
+    while (row < rows_.size() && !equals_no_case(rows_[row]->name, network_names::baud_rate))
         ++row;
     if (row == rows_.size()) {
         view_->enable_list(true);
@@ -169,7 +164,7 @@ void LinkSetup::do_scan()
 void LinkSetup::do_factory_settings()
 {
     for (std::size_t row = 0; row < rows_.size(); ++row) {
-        if (equals_no_case(rows_[row]->name, port_name))
+        if (equals_no_case(rows_[row]->name, network_names::port))
             continue;
         rows_[row]->set_value_text(rows_[row]->init_text);
         show(row);

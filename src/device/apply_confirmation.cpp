@@ -5,6 +5,7 @@
 #include "link/device.h"
 #include "link/transaction_texts.h"
 #include "model/model_texts.h"
+#include "model/network_names.h"
 #include "model/parameter.h"
 
 #include <array>
@@ -47,12 +48,12 @@ std::string apply_settings_text(Device* link, const BaseDevice::CBaseDevice& dev
         text += network.value_by_name(name);
         text += '\n';
     };
-    line(texts::caption_baud, "0x0009");
+    line(texts::caption_baud, network_names::baud_rate);
     if (device.lists_data_bits())
-        line(texts::caption_data_bits, "0x000A");
-    line(texts::caption_parity, "0x000C");
-    line(texts::caption_stop_bits, "0x000B");
-    line(texts::caption_address, "0x0007");
+        line(texts::caption_data_bits, network_names::data_bits);
+    line(texts::caption_parity, network_names::parity);
+    line(texts::caption_stop_bits, network_names::stop_bits);
+    line(texts::caption_address, network_names::address);
     return text;
 }
 
@@ -60,7 +61,7 @@ bool copy_network_values(Device& link)
 {
     if (!link.network_branch)
         return false;
-    static constexpr std::array<std::string_view, 6> names{"0x0009", "0x000A", "0x000C", "0x000B", "A.Len", "0x0007"};
+    static constexpr std::array<std::string_view, 6> names{network_names::baud_rate, network_names::data_bits, network_names::parity, network_names::stop_bits, network_names::address_length, network_names::address};
     for (std::string_view name : names) {
         const std::string value = link.network_branch->value_by_name(name);
         if (value != texts::no_data)

@@ -1,10 +1,9 @@
 #pragma once
 // The device class: everything the generic program leaves to the instrument model it serves — the
 // apply command and how it is addressed, the factory reset, which written parameters need the apply
-// command or a re-read, limits that follow from other parameters, the calibration dialog, and the
-// hooks of the input/output state window. The shell asks the device object; it never tests the model.
+// command or a re-read, limits that follow from other parameters, the calibration dialog. The shell
+// asks the device object; it never tests the model.
 
-#include "device/io_state_window.h"
 #include "model/runtime_class.h"
 
 #include <memory>
@@ -32,25 +31,9 @@ public:
     // The device object keeps nothing of its own in a configuration file.
     virtual void serialize() {}
 
-    // The input/output state window.
-    virtual bool has_inputs() const { return false; }
-    virtual bool has_outputs() const { return false; }
-    virtual std::string inputs_caption() const { return {}; }
-    virtual std::string outputs_caption() const { return {}; }
-    virtual void layout_inputs(const Rect&) {}
-    virtual void layout_outputs(const Rect&) {}
-    virtual int inputs_x_offset() const { return 0; }
-    virtual int outputs_x_offset() const { return 0; }
-    virtual int io_row_step() const { return 25; }
-    virtual void fill_inputs(IoStateWindow& window);
-    virtual void fill_outputs(IoStateWindow& window);
-    // Reads "npcp", "npco" and "pout" and shows them in the outputs part.
-    virtual void refresh_outputs(IoStateWindow& window);
-
     // Runs the model's calibration dialog; nothing for models without one.
     virtual void calibrate() {}
     virtual bool supports_calibration() const { return false; }
-    virtual std::string io_dialog_title() const;
     // After the tree view has been filled and before it expands its roots.
     virtual void on_tree_built() {}
 
@@ -67,8 +50,6 @@ public:
     virtual std::optional<std::string> status_bit_name(int bit) const;
     // Called after a parameter named "Log" was read from a configuration file.
     virtual int on_log_parameter(Parameter& parameter);
-    // Reads "r.cn" from the scanners branch and shows each input's bit.
-    virtual void refresh_inputs(IoStateWindow& window);
     // Fixed three-decimal text of a float.
     virtual std::string format_value(float value) const;
     // Whether a successful batch write ends with the INIT command.

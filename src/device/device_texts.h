@@ -16,14 +16,6 @@ inline constexpr std::string_view initialise_question =
     "Все параметры прибора будут записаны начальными значениями из описания.\nТекущие настройки прибора "
     "будут потеряны.\n\nПродолжить?";
 inline constexpr std::string_view tree_undefined = "Дерево не определено";
-inline constexpr std::string_view io_dialog_title = "\nСостояние входов и выходов";
-
-inline constexpr std::string_view io_value = "Значение";
-inline constexpr std::string_view io_counters = "Счетчики";
-inline constexpr std::string_view io_counter = "Счетчик %i";
-inline constexpr std::string_view io_zero = "Обнуление";
-inline constexpr std::string_view io_reset = "Сброс";
-inline constexpr std::string_view io_outputs = "Выходы";
 
 // The apply dialog.
 inline constexpr std::string_view apply_no_context =

@@ -8,6 +8,7 @@
 #include "model/c_numbers.h"
 #include "model/desc_branch.h"
 #include "model/model_texts.h"
+#include "model/network_names.h"
 #include "model/parameter.h"
 #include "platform/shell.h"
 
@@ -91,13 +92,13 @@ void CZR740::initialise_device()
     }
 
     NetRS485prg& settings = link.link_settings();
-    settings.set_value_by_name("0x0007", "16");
-    settings.set_value_by_name("0x0009", "9600");
-    settings.set_value_by_name("0x000A", "8");
-    settings.set_value_by_name("0x000B", "1");
-    if (const Parameter* parity = settings.find("0x000C"))
-        settings.set_value_by_name("0x000C", parity->item_text(0));
-    settings.set_value_by_name("Prot", std::string(texts::protocol_modbus_rtu));
+    settings.set_value_by_name(network_names::address, "16");
+    settings.set_value_by_name(network_names::baud_rate, "9600");
+    settings.set_value_by_name(network_names::data_bits, "8");
+    settings.set_value_by_name(network_names::stop_bits, "1");
+    if (const Parameter* parity = settings.find(network_names::parity))
+        settings.set_value_by_name(network_names::parity, parity->item_text(0));
+    settings.set_value_by_name(network_names::link_protocol, std::string(texts::protocol_modbus_rtu));
     link.open_port(true);
 
     if (shell.ask_yes_no(std::string(texts::reset_done), std::string(texts::app_title), Icon::information))

@@ -5,6 +5,7 @@
 #include "link/register_layout.h"
 #include "link/transaction_texts.h"
 #include "model/c_numbers.h"
+#include "model/network_names.h"
 #include "model/parameter.h"
 #include "model/text.h"
 #include "model/value_types.h"
@@ -357,14 +358,14 @@ void DeviceIO::load_link_settings()
         if (const auto* parameter = settings.find(name))
             field = read_setting_number(parameter->value_text);
     };
-    if (const auto* port = settings.find("Port"))
+    if (const auto* port = settings.find(network_names::port))
         sio_.port_name = port->value_text;
-    number("0x0009", sio_.baud_rate);
-    number("0x0007", sio_.address);
-    number("A.Len", sio_.address_length);
-    number("0x000A", sio_.data_bits);
-    number("0x000B", sio_.stop_bits);
-    if (const auto* parity = settings.find("0x000C")) {
+    number(network_names::baud_rate, sio_.baud_rate);
+    number(network_names::address, sio_.address);
+    number(network_names::address_length, sio_.address_length);
+    number(network_names::data_bits, sio_.data_bits);
+    number(network_names::stop_bits, sio_.stop_bits);
+    if (const auto* parity = settings.find(network_names::parity)) {
         static constexpr int codes[] = {3, 1, 4};
         for (int item = 0; item < 3; ++item)
             if (parity->value_text == parity->item_text(item))

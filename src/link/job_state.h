@@ -20,20 +20,15 @@ class Parameter;
 namespace job_events {
 enum : std::size_t {
     read_branch = 0,
-    write_changed_spare_1 = 1, // no caller; kept so the indices keep their meaning
-    write_changed_spare_2 = 2,
-    write_all = 3,
-    write_changed = 4,
-    compare = 5,
-    initial_values = 6,
-    empty = 7,
-    group = 8,
-    quit = 9,
-    read_one = 10,
-    write_one = 11,
-    no_action = 12,
-    job_count = 13,
-    stop = 13, // not a job: set to stop the running one
+    write_all = 1,
+    write_changed = 2,
+    compare = 3,
+    initial_values = 4,
+    quit = 5,
+    read_one = 6,
+    write_one = 7,
+    job_count = 8,
+    stop = 8, // not a job: set to stop the running one
 };
 } // namespace job_events
 
@@ -53,9 +48,6 @@ struct JobState {
     int difference_count = 0;
     std::string comparison_report;
     std::chrono::steady_clock::time_point start_time{};
-    // The group job: parameters and what to do with them (1 read, 2 write, 0 nothing).
-    std::vector<Parameter*> group;
-    int group_mode = 0;
 };
 
 } // namespace zr740

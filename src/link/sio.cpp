@@ -4,16 +4,13 @@
 #include "link/line_format.h"
 #include "link/modbus_frame.h"
 #include "link/serial_driver.h"
-#include "link/sio_texts.h"
 #include "platform/serial_ports.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -24,7 +21,6 @@
 #include <cstring>
 #include <ctime>
 #include <string_view>
-#include <vector>
 
 namespace zr740 {
 namespace {
@@ -71,70 +67,7 @@ speed_t standard_speed(int baud)
     }
 }
 
-std::string fill(std::string_view pattern, std::string_view key, std::string_view value)
-{
-    std::string text(pattern);
-    for (auto at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
-        text.replace(at, key.size(), value);
-    return text;
-}
-
-// The group that may read and write the device, when its permissions give the group both.
-std::string writable_group(const std::string& path)
-{
-    struct stat info{};
-    if (::stat(path.c_str(), &info) != 0)
-        return {};
-    if ((info.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
-        return {};
-    const long hint = sysconf(_SC_GETGR_R_SIZE_MAX);
-    std::vector<char> buffer(hint > 0 ? static_cast<std::size_t>(hint) : 4096);
-    while (true) {
-        group entry{};
-        group* found = nullptr;
-        const int error = getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found);
-        if (error == ERANGE && buffer.size() < (1u << 20)) {
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        if (error != 0 || found == nullptr)
-            return {};
-        return found->gr_name;
-    }
-}
-
 } // namespace
-
-std::string open_failure_reason(int error, const std::string& path)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return fill(texts::port_not_found, "%s", path);
-    case ENOTTY:
-    case EISDIR:
-        return fill(texts::port_not_a_tty, "%s", path);
-    case EBUSY:
-    case EWOULDBLOCK:
-        return fill(texts::port_busy, "%s", path);
-    case EACCES:
-    case EPERM: {
-        const std::string group_name = writable_group(path);
-        if (group_name.empty())
-            return fill(texts::port_access_denied, "%s", path);
-        return fill(fill(texts::port_access_denied_group, "%s", path), "%g", group_name);
-    }
-    case EIO:
-    case ENXIO:
-    case ENODEV:
-        return fill(texts::port_no_hardware, "%s", path);
-    default: {
-        const char* name = strerrorname_np(error);
-        const std::string code = std::string(name ? name : "?") + " (" + std::to_string(error) + ")";
-        return fill(fill(texts::port_system_error, "%s", path), "%e", code);
-    }
-    }
-}
 
 Sio::Sio() : abort_fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
@@ -215,13 +148,12 @@ int Sio::open()
         return -2;
     character_time = ms_per_character;
 
+    // The reply time-out grows with the character time: 30 times a character plus a pause of one and
+    // a half (each rounded up to whole milliseconds), and 100 ms on top.
     const double ct = character_time;
-    timeouts.read_interval = static_cast<std::uint32_t>(std::ceil(1.5 * ct));
-    timeouts.read_total_multiplier = static_cast<std::uint32_t>(std::ceil(timeouts.read_interval + ct));
-    timeouts.read_total_constant = 100;
-    timeouts.write_total_multiplier = 10;
-    timeouts.write_total_constant = 500;
-    reply_timeout = static_cast<std::uint16_t>(timeouts.read_total_multiplier * 30 + 100);
+    const double interval = std::ceil(1.5 * ct);
+    const auto per_character = static_cast<std::uint32_t>(std::ceil(interval + ct));
+    reply_timeout = static_cast<std::uint16_t>(per_character * 30 + 100);
 
     serial_driver::request_low_latency(fd_);
     // DTR and RTS stay low as long as the program does not key the transmitter; Linux raises both
@@ -258,20 +190,6 @@ int Sio::close()
     has_line_counters_ = false;
     gone_ = false;
     return result;
-}
-
-int Sio::purge(int kind)
-{
-    if (fd_ < 0)
-        return -2;
-    int queue = 0;
-    switch (kind) {
-    case 0: queue = TCIFLUSH; break;
-    case 1: queue = TCOFLUSH; break;
-    case 2: queue = TCIOFLUSH; break;
-    default: return 0;
-    }
-    return tcflush(fd_, queue) == 0 ? 0 : -1;
 }
 
 void Sio::abort()

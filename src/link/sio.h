@@ -11,6 +11,7 @@
 #include <string>
 
 #include "link/modbus_frame.h"
+#include "link/open_failure.h"
 #include "link/serial_driver.h"
 
 namespace zr740 {
@@ -36,14 +37,6 @@ enum class ReplyEnd { modbus, carriage_return, none };
 // gathering; the checksum judges the bytes) after a framing or overrun error once bytes have come.
 std::optional<TransferResult> line_error_outcome(bool parity_error, int bytes_received);
 
-struct PortTimeouts {
-    std::uint32_t read_interval = 0;
-    std::uint32_t read_total_multiplier = 0;
-    std::uint32_t read_total_constant = 0;
-    std::uint32_t write_total_multiplier = 0;
-    std::uint32_t write_total_constant = 0;
-};
-
 class Sio {
 public:
     // A reply buffer must hold this many bytes: 255 plus one read of up to 31.
@@ -62,8 +55,6 @@ public:
     int open();
     // -2 when not open; -1 when the flush failed (the port is closed all the same); else 0.
     int close();
-    // 0 receive queue, 1 transmit queue, 2 both. -2 not open, -1 failure, 0 done.
-    int purge(int kind);
     bool is_open() const { return fd_ >= 0; }
 
     // Sends the request and gathers the reply into `reply` (reply_capacity bytes). A device that has
@@ -122,7 +113,6 @@ public:
     int data_bits = 8;
     int address_length = 8;
     int address = 16;
-    PortTimeouts timeouts;
     float character_time = 0.0f; // ms
     std::uint16_t reply_timeout = 0; // ms
     // A pseudo-terminal has no wire, but the program at its other end may behave like a slave on
@@ -166,9 +156,5 @@ private:
     // Set by a transfer (under the transaction lock), read by whoever closes the port.
     std::atomic<bool> gone_{false};
 };
-
-// The system's reason why a device could not be opened, in the program's language: `error` is the
-// errno of the failed call, `path` the device (whose owning group an access refusal names).
-std::string open_failure_reason(int error, const std::string& path);
 
 } // namespace zr740

@@ -1,6 +1,7 @@
 #include "model/net_rs485.h"
 
 #include "model/model_texts.h"
+#include "model/network_names.h"
 #include "model/text.h"
 
 #include <memory>
@@ -26,11 +27,11 @@ void NetRS485::rebuild_parameters()
     };
     const auto parity_none = split_items(texts::parity_items).front();
     const Row rows[] = {
-        {"0x0009", texts::caption_baud, texts::baud_items, "9600"},
-        {"0x000A", texts::caption_data_bits, texts::data_bits_items, "8"},
-        {"0x000C", texts::caption_parity, texts::parity_items, parity_none},
-        {"0x000B", texts::caption_stop_bits, texts::stop_bits_items, "1"},
-        {"0x0007", texts::caption_address, "int", "16"},
+        {network_names::baud_rate, texts::caption_baud, texts::baud_items, "9600"},
+        {network_names::data_bits, texts::caption_data_bits, texts::data_bits_items, "8"},
+        {network_names::parity, texts::caption_parity, texts::parity_items, parity_none},
+        {network_names::stop_bits, texts::caption_stop_bits, texts::stop_bits_items, "1"},
+        {network_names::address, texts::caption_address, "int", "16"},
     };
     for (const auto& row : rows) {
         auto parameter = std::make_unique<Parameter>(std::string(row.name));

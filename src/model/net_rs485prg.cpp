@@ -2,6 +2,7 @@
 
 #include "model/c_numbers.h"
 #include "model/model_texts.h"
+#include "model/network_names.h"
 #include "model/text.h"
 #include "model/value_types.h"
 #include "platform/serial_ports.h"
@@ -83,12 +84,12 @@ void NetRS485prg::rebuild_parameters()
 
 void NetRS485prg::load()
 {
-    set_value_by_name("0x0007", std::to_string(settings_.read_link_value(key_address, 16)));
-    set_value_by_name("0x0009", std::to_string(settings_.read_link_value(key_baud_rate, 9600)));
-    set_value_by_name("0x000A", std::to_string(settings_.read_link_value(key_byte_size, 8)));
-    set_value_by_name("0x000B", std::to_string(settings_.read_link_value(key_stop_bits, 1)));
+    set_value_by_name(network_names::address, std::to_string(settings_.read_link_value(key_address, 16)));
+    set_value_by_name(network_names::baud_rate, std::to_string(settings_.read_link_value(key_baud_rate, 9600)));
+    set_value_by_name(network_names::data_bits, std::to_string(settings_.read_link_value(key_byte_size, 8)));
+    set_value_by_name(network_names::stop_bits, std::to_string(settings_.read_link_value(key_stop_bits, 1)));
 
-    const auto* parity = find("0x000C");
+    const auto* parity = find(network_names::parity);
     if (!parity)
         return;
     const int code = settings_.read_link_value(key_parity, 3);
@@ -97,9 +98,9 @@ void NetRS485prg::load()
     for (std::size_t i = 0; i < std::size(parity_codes) && i < items.size(); ++i)
         if (parity_codes[i] == code)
             parity_text = items[i];
-    set_value_by_name("0x000C", parity_text);
+    set_value_by_name(network_names::parity, parity_text);
 
-    auto port = std::make_unique<Parameter>("Port");
+    auto port = std::make_unique<Parameter>(std::string(network_names::port));
     port->caption = texts::caption_port;
     port->exchangeable = 1;
     port->attribute_mode = 0;
@@ -108,15 +109,15 @@ void NetRS485prg::load()
     auto port_text = settings_.read_link_text(key_port_name);
     if (!port_text || port_text->empty())
         port_text = "COM" + std::to_string(settings_.read_link_value(key_port_number, 1));
-    set_value_by_name("Port", *port_text);
+    set_value_by_name(network_names::port, *port_text);
 
-    auto protocol = std::make_unique<Parameter>("Prot");
+    auto protocol = std::make_unique<Parameter>(std::string(network_names::link_protocol));
     protocol->caption = texts::caption_protocol;
     protocol->exchangeable = 1;
     protocol->type_text = texts::protocol_modbus_rtu;
     protocol->init_text = texts::protocol_modbus_rtu;
     append(std::move(protocol));
-    set_value_by_name("Prot", std::string(texts::protocol_modbus_rtu));
+    set_value_by_name(network_names::link_protocol, std::string(texts::protocol_modbus_rtu));
 
     for (auto& parameter : parameters) {
         parameter->clear_changed();
@@ -126,15 +127,15 @@ void NetRS485prg::load()
 
 void NetRS485prg::save()
 {
-    settings_.write_link_value(key_address, read_setting_number(value_by_name("0x0007")));
+    settings_.write_link_value(key_address, read_setting_number(value_by_name(network_names::address)));
     // The address length comes from a parameter that others add to this element; without it the
     // value is that of "Нет данных", 0.
-    settings_.write_link_value(key_address_length, read_setting_number(value_by_name("A.Len")));
-    settings_.write_link_value(key_baud_rate, read_setting_number(value_by_name("0x0009")));
-    settings_.write_link_value(key_byte_size, read_setting_number(value_by_name("0x000A")));
-    settings_.write_link_value(key_stop_bits, read_setting_number(value_by_name("0x000B")));
+    settings_.write_link_value(key_address_length, read_setting_number(value_by_name(network_names::address_length)));
+    settings_.write_link_value(key_baud_rate, read_setting_number(value_by_name(network_names::baud_rate)));
+    settings_.write_link_value(key_byte_size, read_setting_number(value_by_name(network_names::data_bits)));
+    settings_.write_link_value(key_stop_bits, read_setting_number(value_by_name(network_names::stop_bits)));
 
-    const auto* parity = find("0x000C");
+    const auto* parity = find(network_names::parity);
     if (!parity)
         return;
     // A parity text that matches no item (a stored code that was not recognised) leaves the stored
@@ -147,7 +148,7 @@ void NetRS485prg::save()
         }
     }
 
-    const auto* port = find("Port");
+    const auto* port = find(network_names::port);
     if (!port)
         return;
     if (auto number = read_decimal(replace_all(port->value_text, "COM", "")))

@@ -12,9 +12,8 @@ ObjectWithParameters::ObjectWithParameters(const ObjectWithParameters& other)
     parameters.reserve(other.parameters.size());
     for (const auto& parameter : other.parameters) {
         auto copy = std::make_unique<Parameter>(*parameter);
-        // A copy belongs to no table and no tree row of the original.
+        // A copy belongs to no table of the original.
         copy->pout_entry = nullptr;
-        copy->tree_item = nullptr;
         parameters.push_back(std::move(copy));
     }
 }

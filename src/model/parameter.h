@@ -48,7 +48,6 @@ public:
     int table_mark = 0;
     int poll_period = 1000; // ms
     std::uint8_t poll_running = 0;
-    void* tree_item = nullptr; // row handle of the front end; the model never touches it
     std::string init_text;
 };
 

@@ -37,6 +37,7 @@ void CHLB5TreeListCtrl::fill(const QString& title, bool with_scanners)
 {
     beginResetModel();
     scanner_rows_.clear();
+    parameter_rows_.clear();
     title_ = title;
     root_ = std::make_unique<TreeNode>();
     root_->kind = Kind::root;
@@ -74,6 +75,7 @@ void CHLB5TreeListCtrl::clear()
 {
     beginResetModel();
     scanner_rows_.clear();
+    parameter_rows_.clear();
     root_.reset();
     parameters_ = scanners_ = nullptr;
     endResetModel();
@@ -171,6 +173,8 @@ void CHLB5TreeListCtrl::fill_node(TreeNode& node)
         TreeNode& added = add(node, std::move(row));
         if (added.kind == Kind::scanner)
             scanner_rows_.emplace(added.parameter, &added);
+        else if (added.kind == Kind::parameter)
+            parameter_rows_.emplace(added.parameter, &added);
     }
     endInsertRows();
 }
@@ -189,6 +193,12 @@ TreeNode* CHLB5TreeListCtrl::scanner_row(const Parameter* parameter) const
 {
     const auto found = scanner_rows_.find(parameter);
     return found == scanner_rows_.end() ? nullptr : found->second;
+}
+
+TreeNode* CHLB5TreeListCtrl::parameter_row(const Parameter* parameter) const
+{
+    const auto found = parameter_rows_.find(parameter);
+    return found == parameter_rows_.end() ? nullptr : found->second;
 }
 
 TreeNode* CHLB5TreeListCtrl::reveal(const Parameter& parameter)

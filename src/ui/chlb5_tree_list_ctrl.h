@@ -99,6 +99,8 @@ public:
     TreeNode* scanners_node() const { return scanners_; }
     // The scanner row of a parameter, if it has one (looked up by address, never dereferenced).
     TreeNode* scanner_row(const Parameter* parameter) const;
+    // The row of a parameter of the parameter tree or the link settings, if it has been created.
+    TreeNode* parameter_row(const Parameter* parameter) const;
     // The row of a parameter of the parameter tree, creating the rows of its branches on the way.
     TreeNode* reveal(const Parameter& parameter);
 
@@ -136,6 +138,7 @@ private:
     TreeNode* parameters_ = nullptr;
     TreeNode* scanners_ = nullptr;
     std::unordered_map<const Parameter*, TreeNode*> scanner_rows_;
+    std::unordered_map<const Parameter*, TreeNode*> parameter_rows_;
     EditHandler edit_handler_;
     TreeIcons icons_;
 };

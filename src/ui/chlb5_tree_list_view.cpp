@@ -2,6 +2,7 @@
 
 #include "app/app_context.h"
 #include "app/chlb5_doc.h"
+#include "app/step_outcome.h"
 #include "model/c_numbers.h"
 #include "model/model_texts.h"
 #include "model/text.h"
@@ -12,13 +13,10 @@
 #include "ui/tree_row_editor.h"
 #include "ui/tree_texts.h"
 
-#include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
-#include <QPainter>
 #include <QStyle>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -98,9 +96,15 @@ CHLB5TreeListView::CHLB5TreeListView(CHLB5Doc& document, Shell& shell, QWidget* 
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(tree_);
 
-    tree_->viewport()->installEventFilter(this);
     connect(tree_, &QTreeView::expanded, this, &CHLB5TreeListView::on_expanded);
     connect(tree_, &QWidget::customContextMenuRequested, this, &CHLB5TreeListView::show_context_menu);
+
+    // The window thread owns what the rows show: the exchange thread's outcomes wait for it and are
+    // taken as soon as it gets to them, so each row shows its value or its error as its step ends.
+    post_ = new WindowPost(this);
+    document_.outcomes().attach_owner(
+        [this] { post_->post([this] { take_outcomes(); }); },
+        [this] { take_outcomes(); });
 }
 
 CHLB5TreeListView::~CHLB5TreeListView()
@@ -108,49 +112,32 @@ CHLB5TreeListView::~CHLB5TreeListView()
     // An editor still open loses its focus while the widgets go away and would commit into a view
     // that is half destroyed: such an unfinished edit is dropped.
     model_->set_edit_handler({});
+    // What is still on its way goes into the document, which outlives the view.
+    document_.outcomes().detach_owner();
 }
 
 QTreeView* CHLB5TreeListView::tree() const { return tree_; }
 
-bool CHLB5TreeListView::eventFilter(QObject* watched, QEvent* event)
+void CHLB5TreeListView::take_outcomes()
 {
-    // While the exchange thread runs a job it changes values and status texts, and painting would
-    // read them at the same time. The progress window shows what the job does; the rows are painted
-    // again once the worker has left the job.
-    if (watched == tree_->viewport() && event->type() == QEvent::Paint && document_.engine().job_active()) {
-        if (!repaint_pending_) {
-            repaint_pending_ = true;
-            repaint_after_job();
+    std::vector<TreeNode*> changed;
+    bool reactions = false;
+    for (const StepOutcome& outcome : document_.outcomes().apply_waiting()) {
+        if (!outcome.target) {
+            reactions = true;
+            continue;
         }
-        // The rows as they were when the job began, rather than a blank area where the window was
-        // covered meanwhile.
-        if (!frozen_.isNull()) {
-            QPainter painter(tree_->viewport());
-            painter.drawPixmap(0, 0, frozen_);
-        }
-        return true;
+        TreeNode* row = model_->parameter_row(outcome.target);
+        if (row && std::find(changed.begin(), changed.end(), row) == changed.end())
+            changed.push_back(row);
     }
-    return QWidget::eventFilter(watched, event);
-}
-
-void CHLB5TreeListView::repaint_after_job()
-{
-    QTimer::singleShot(100, this, [this] {
-        if (document_.engine().job_active()) {
-            repaint_after_job();
-            return;
-        }
-        repaint_pending_ = false;
-        tree_->viewport()->update();
-    });
-}
-
-void CHLB5TreeListView::freeze_picture()
-{
-    // Only while no job runs: the picture is painted from the live rows. It stays until the next
-    // job replaces it, as a timer left from an earlier job may fire after this one has begun.
-    if (!document_.engine().job_active())
-        frozen_ = tree_->viewport()->grab();
+    // The device class's reactions may change any value (dependent limits, a reread).
+    if (reactions) {
+        model_->refresh_all();
+        return;
+    }
+    for (TreeNode* row : changed)
+        model_->refresh(*row);
 }
 
 void CHLB5TreeListView::set_document_title(const QString& title)

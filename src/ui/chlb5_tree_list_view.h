@@ -4,7 +4,8 @@
 // and single-parameter commands, the navigation between problem parameters, and the scanner rows
 // fed from the scanners' result queue.
 
-#include <QPixmap>
+#include "ui/window_post.h"
+
 #include <QTreeView>
 #include <QWidget>
 
@@ -57,8 +58,9 @@ public:
     // 276, 277, 279-282, 32808, 32809, 32811; false for any other id.
     bool run_view_command(int id);
     QTreeView* tree() const;
-    // Keeps a picture of the rows as they are now, shown while a batch job holds back painting.
-    void freeze_picture();
+    // The exchange thread's outcomes that wait: applied to the document and their rows repainted
+    // (called on the window thread, which owns the values).
+    void take_outcomes();
 
     // The document title shown in the root row; the frame sets it when the title changes.
     void set_document_title(const QString& title);
@@ -71,14 +73,8 @@ signals:
     // An edit changed the document.
     void documentModified();
 
-protected:
-    // Holds back the tree's painting while a batch job runs (see the source).
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void on_expanded(const QModelIndex& index);
-    // Paints the rows again once the job that held them back has ended.
-    void repaint_after_job();
     void show_context_menu(const QPoint& position);
     void run_branch_command(int id);
     void navigate(bool forward);
@@ -96,8 +92,7 @@ private:
     CHLB5TreeListCtrl* model_;
     TreeItemDelegate* delegate_;
     QTreeView* tree_;
-    bool repaint_pending_ = false;
-    QPixmap frozen_;
+    WindowPost* post_ = nullptr; // the exchange thread's announcements of outcomes
 };
 
 } // namespace zr740::ui

@@ -3,6 +3,7 @@
 // The main window's own texts: menus, prompts, captions and messages, marked for translation (see
 // ui_text.h). Texts of the core (engine, document, device) stay in their layers.
 
+#include "platform/shell.h"
 #include "ui/ui_text.h"
 
 #include <string_view>
@@ -17,12 +18,13 @@ inline constexpr int file_save = 57603;
 inline constexpr int file_save_as = 57604;
 inline constexpr int recent_file_1 = 57616; // and the three after it
 inline constexpr int app_exit = 57665;
-inline constexpr int read_all = 139;
-inline constexpr int write_all = 140;
+// The commands the core may post have their numbers where the core can see them.
+inline constexpr int read_all = command_ids::read_all;
+inline constexpr int write_all = command_ids::write_all;
 inline constexpr int write_changed = 256;
 inline constexpr int compare = 257;
-inline constexpr int initialise = 269;
-inline constexpr int apply = 265;
+inline constexpr int initialise = command_ids::initialise_device;
+inline constexpr int apply = command_ids::apply_parameters;
 inline constexpr int single_point = 378;
 inline constexpr int link_check = 379;
 inline constexpr int converter_automatic = 32798;

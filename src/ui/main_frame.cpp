@@ -64,7 +64,6 @@ CMainFrame::CMainFrame(CHLB5Doc& document, QtShell& shell, Settings& settings, Q
 
     view_ = new CHLB5TreeListView(document_, shell_, this);
     setCentralWidget(view_);
-    shell_.before_job = [this] { view_->freeze_picture(); };
     connect(view_, &CHLB5TreeListView::documentModified, this, [this] {
         document_.modified = true;
         update_caption();
@@ -95,7 +94,6 @@ CMainFrame::~CMainFrame()
     shell_.on_command = nullptr;
     shell_.on_scan_results = nullptr;
     shell_.on_update_views = nullptr;
-    shell_.before_job = nullptr;
     if (shell_.main_window() == this)
         shell_.set_main_window(nullptr);
 }

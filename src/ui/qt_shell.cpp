@@ -208,9 +208,7 @@ void QtShell::message(const std::string& text, const std::string& caption, Icon 
         }
     }
     // Nobody waits for a message: the worker goes on while the box stands.
-    QMetaObject::invokeMethod(
-        this, [this, text, caption, icon, owner] { box(ShownBox::Kind::message, text, caption, icon, owner); },
-        Qt::QueuedConnection);
+    post_.post([this, text, caption, icon, owner] { box(ShownBox::Kind::message, text, caption, icon, owner); });
 }
 
 Choice QtShell::ask_from_worker(ShownBox::Kind kind, const std::string& text, const std::string& caption, Icon icon)
@@ -233,17 +231,14 @@ Choice QtShell::ask_from_worker(ShownBox::Kind kind, const std::string& text, co
         }
         waiting_.push_back(question);
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this, question, kind, text, caption, icon] {
-            {
-                std::lock_guard lock(question->mutex);
-                if (question->done)
-                    return;
-            }
-            question->set(box(kind, text, caption, icon, Owner::main_window));
-        },
-        Qt::QueuedConnection);
+    post_.post([this, question, kind, text, caption, icon] {
+        {
+            std::lock_guard lock(question->mutex);
+            if (question->done)
+                return;
+        }
+        question->set(box(kind, text, caption, icon, Owner::main_window));
+    });
     std::unique_lock wait(question->mutex);
     question->answered.wait(wait, [&] { return question->done; });
     const Choice answer = question->answer;
@@ -274,7 +269,7 @@ Choice QtShell::ask_yes_no_cancel(const std::string& text, const std::string& ca
 void QtShell::set_wait_cursor(bool on)
 {
     if (!on_window_thread()) {
-        QMetaObject::invokeMethod(this, [this, on] { set_wait_cursor(on); }, Qt::QueuedConnection);
+        post_.post([this, on] { set_wait_cursor(on); });
         return;
     }
     if (on) {
@@ -289,7 +284,7 @@ void QtShell::set_wait_cursor(bool on)
 void QtShell::post_command(int command)
 {
     // Always queued, also from the window thread: the command runs after the current one.
-    QMetaObject::invokeMethod(this, [this, command] { deliver(command); }, Qt::QueuedConnection);
+    post_.post([this, command] { deliver(command); });
 }
 
 void QtShell::deliver(int command)
@@ -329,8 +324,6 @@ int QtShell::run_progress(const std::string& caption, int total, const std::func
     window.start(q(caption), total);
     connect(&window, &CProgressDlg::abortRequested, this, [&abort] { abort(); });
     progress_ = &window;
-    if (before_job)
-        before_job();
     window.show();
     started();
     const int result = window.wait_until_closed();
@@ -363,7 +356,7 @@ void QtShell::progress_line(const std::string& text)
     if (on_window_thread())
         add_progress_line(text);
     else
-        QMetaObject::invokeMethod(this, [this, text] { add_progress_line(text); }, Qt::QueuedConnection);
+        post_.post([this, text] { add_progress_line(text); });
 }
 
 void QtShell::progress_count(int processed, int total)
@@ -371,8 +364,7 @@ void QtShell::progress_count(int processed, int total)
     if (on_window_thread())
         set_progress_count(processed, total);
     else
-        QMetaObject::invokeMethod(
-            this, [this, processed, total] { set_progress_count(processed, total); }, Qt::QueuedConnection);
+        post_.post([this, processed, total] { set_progress_count(processed, total); });
 }
 
 void QtShell::close_progress(int result)
@@ -380,7 +372,7 @@ void QtShell::close_progress(int result)
     if (on_window_thread())
         finish_progress(result);
     else
-        QMetaObject::invokeMethod(this, [this, result] { finish_progress(result); }, Qt::QueuedConnection);
+        post_.post([this, result] { finish_progress(result); });
 }
 
 void QtShell::open_file(const std::string& path)
@@ -391,27 +383,23 @@ void QtShell::open_file(const std::string& path)
         if (unattended_boxes_)
             return;
     }
-    QMetaObject::invokeMethod(
-        this, [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(q(path))); }, Qt::QueuedConnection);
+    post_.post([path] { QDesktopServices::openUrl(QUrl::fromLocalFile(q(path))); });
 }
 
 bool QtShell::has_main_window() const { return has_window_; }
 
 void QtShell::scan_results_ready()
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (on_scan_results)
-                on_scan_results();
-        },
-        Qt::QueuedConnection);
+    post_.post([this] {
+        if (on_scan_results)
+            on_scan_results();
+    });
 }
 
 void QtShell::update_all_views()
 {
     if (!on_window_thread()) {
-        QMetaObject::invokeMethod(this, [this] { update_all_views(); }, Qt::QueuedConnection);
+        post_.post([this] { update_all_views(); });
         return;
     }
     if (on_update_views)

@@ -11,6 +11,7 @@
 // every box (shown or answered from the preset queue) is recorded with its text, caption and icon.
 
 #include "platform/shell.h"
+#include "ui/window_post.h"
 
 #include <QObject>
 #include <QPointer>
@@ -53,9 +54,6 @@ public:
     std::function<void(int)> on_command;
     std::function<void()> on_scan_results;
     std::function<void()> on_update_views;
-    // Called on the window thread just before a batch job is handed to the exchange thread, while
-    // the tree may still be read safely.
-    std::function<void()> before_job;
 
     // Boxes are recorded and not shown while this is set; questions take the preset answers in
     // order and "no" once they run out. Off: boxes are shown unless an answer is preset.
@@ -130,6 +128,8 @@ private:
     std::vector<std::string> opened_;
     bool closing_ = false;
     std::vector<std::shared_ptr<PendingQuestion>> waiting_;
+    // What other threads hand to the window thread.
+    WindowPost post_{this};
 };
 
 } // namespace zr740::ui

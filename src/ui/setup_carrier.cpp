@@ -4,6 +4,7 @@
 #include "app/link_setup_texts.h"
 #include "link/device.h"
 #include "model/model_texts.h"
+#include "model/network_names.h"
 #include "model/parameter.h"
 #include "model/text.h"
 #include "platform/run_state.h"
@@ -77,7 +78,7 @@ protected:
 // the computer's serial ports and which also takes a typed path.
 bool picked_from_list(const Parameter& parameter)
 {
-    return equals_no_case(parameter.name, "Port") || parameter.type_text.find(':') != std::string::npos;
+    return equals_no_case(parameter.name, network_names::port) || parameter.type_text.find(':') != std::string::npos;
 }
 
 // A by-id name says which adapter it is; the plain device it points to is shown beside it.
@@ -109,7 +110,7 @@ public:
         if (!picked_from_list(parameter))
             return new QLineEdit(parent);
         auto* box = new QComboBox(parent);
-        const bool port = equals_no_case(parameter.name, "Port");
+        const bool port = equals_no_case(parameter.name, network_names::port);
         box->setEditable(port);
         for (const auto& item : split_items(parameter.type_text)) {
             if (item.empty())
@@ -180,7 +181,7 @@ private:
         if (QThread::currentThread() == dialog_.thread())
             f();
         else
-            QMetaObject::invokeMethod(&dialog_, std::forward<F>(f), Qt::QueuedConnection);
+            dialog_.post_->post(std::forward<F>(f));
     }
     CSetupCarrier& dialog_;
 };
@@ -189,6 +190,7 @@ CSetupCarrier::CSetupCarrier(Device& link, RunState& run, Shell& shell, bool off
     : QDialog(parent), shell_(shell), run_(run), view_(std::make_unique<View>(*this)), setup_(link),
       list_(new QTableWidget(this)), status_(new QLabel(this))
 {
+    post_ = new WindowPost(this);
     setWindowTitle(q(texts::setup_caption));
 
     list_->setColumnCount(2);

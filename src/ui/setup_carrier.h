@@ -8,6 +8,7 @@
 // allowed). exec() returns Accepted when a link was found or a variant was chosen to work offline.
 
 #include "app/link_setup.h"
+#include "ui/window_post.h"
 
 #include <QDialog>
 
@@ -61,6 +62,7 @@ private:
     LinkSetup setup_;
     QTableWidget* list_;
     QLabel* status_;
+    WindowPost* post_ = nullptr; // what the worker hands to the window thread
     bool status_is_error_ = false;
     bool went_offline_ = false;
     bool closing_ = false;

@@ -1,6 +1,7 @@
 #include "ui/tree_item_delegate.h"
 
 #include "model/model_texts.h"
+#include "model/network_names.h"
 #include "model/parameter.h"
 #include "model/text.h"
 #include "platform/serial_ports.h"
@@ -63,7 +64,7 @@ QWidget* TreeItemDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
         editing_ = nullptr;
         return nullptr;
     }
-    if (equals_no_case(parameter.name, "Port"))
+    if (equals_no_case(parameter.name, network_names::port))
         return list_editor(parent, list_serial_ports(), true); // the ports present now
     if (TreeRowEditor::is_list_type(parameter))
         return list_editor(parent, TreeRowEditor::list_items(parameter), false);

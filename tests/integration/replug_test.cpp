@@ -33,13 +33,7 @@ protected:
     void plug_in()
     {
         simulator.reset();
-        sim::SimulatorOptions options;
-        options.description_path = context.program_folder + "/zr740.dat";
-        options.live_values = false;
-        options.address = address;
-        options.link_path = link_path;
-        simulator = std::make_unique<sim::InstrumentSimulator>(options);
-        ASSERT_TRUE(simulator->start()) << simulator->error();
+        start_simulator();
     }
 
     void read_all()

@@ -27,14 +27,6 @@ namespace fs = std::filesystem;
 
 const std::string bin = std::string(ZR740_BINARY_DIR) + "/bin";
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 // Every register the simulated instrument holds, by number.
 std::map<std::uint16_t, std::uint16_t> bank(const sim::InstrumentSimulator& simulator)
 {
@@ -75,7 +67,7 @@ TEST(RoundTrip, ReadThenWriteOfTheSameFileLogsNothingAndChangesNothing)
                                     dir.path().string());
         ASSERT_EQ(program.wait(), 0) << program.err();
     }
-    EXPECT_EQ(slurp(read_log), "");
+    EXPECT_EQ(testing::file_text(read_log), "");
     const auto values = testing::configuration_values(bin, file);
     ASSERT_FALSE(values.empty());
     EXPECT_EQ(values.at("0x0017"), "500");
@@ -96,7 +88,7 @@ TEST(RoundTrip, ReadThenWriteOfTheSameFileLogsNothingAndChangesNothing)
         EXPECT_EQ(program.out().find("  Запись: 0x0000"), std::string::npos);
     }
     EXPECT_GT(simulator.stats().requests, requests);
-    EXPECT_EQ(slurp(write_log), "");
+    EXPECT_EQ(testing::file_text(write_log), "");
     EXPECT_EQ(bank(simulator), before);
 }
 
@@ -143,7 +135,7 @@ TEST_F(RefusedValues, AreReportedAndNeverSent)
         EXPECT_EQ(at(c.name).value_changed, 1) << c.name;
         log += std::string(c.name) + " - " + c.status + "\n";
     }
-    EXPECT_EQ(slurp(context.error_log_path), log);
+    EXPECT_EQ(testing::file_text(context.error_log_path), log);
     // Refusals are no link failures: the job was not stopped as after five failed writes.
     EXPECT_EQ(context.run.exit_status.load(), 0u);
 }
@@ -159,7 +151,7 @@ TEST_F(RefusedValues, FactoryResetSendsTheValueOne)
     document.device()->initialise_device();
     document.link().trace().close();
     EXPECT_EQ(simulator->wait_for_commands(commands + 1).commands, commands + 1);
-    EXPECT_NE(slurp(trace).find("tx: 05 06 00 20 00 01 "), std::string::npos) << slurp(trace);
+    EXPECT_NE(testing::file_text(trace).find("tx: 05 06 00 20 00 01 "), std::string::npos) << testing::file_text(trace);
 }
 
 } // namespace

@@ -22,14 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 const std::string bin = std::string(ZR740_BINARY_DIR) + "/bin";
 
-std::string contents(const fs::path& path)
-{
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 TEST(WindowPlatformRun, EndsByItselfWithItsCodeAndNoBox)
 {
     const struct {
@@ -67,7 +59,7 @@ TEST(WindowPlatformRun, EndsByItselfWithItsCodeAndNoBox)
         // A box waiting for a click would keep it running until killed (-1).
         EXPECT_EQ(program.wait(std::chrono::seconds(c.code == 0 ? 60 : 10)), c.code) << program.err();
         EXPECT_NE(program.err().find(c.on_error_stream), std::string::npos) << program.err();
-        EXPECT_NE(contents(log).find(c.in_error_log), std::string::npos) << contents(log);
+        EXPECT_NE(testing::file_text(log).find(c.in_error_log), std::string::npos) << testing::file_text(log);
         if (c.line_untouched) {
             EXPECT_EQ(simulator.stats().requests, before);
         }

@@ -87,6 +87,23 @@ protected:
         }
     }
 
+    // Once the start-up link check is over, "Прочитать все параметры" (Alt+R), whose values make the
+    // document modified. The keys are pressed again until the read is seen on the line, in case the
+    // window was not yet taking them. False when no read came.
+    bool read_all_by_keys(VncKeyboard& keyboard)
+    {
+        if (!eventually([&] { return simulator->stats().requests > 0; }))
+            return false;
+        wait_for_quiet_line();
+        const auto before = simulator->stats().requests;
+        const bool read = eventually([&] {
+            keyboard.press({keysym::alt, 'r'});
+            return eventually([&] { return simulator->stats().requests > before + 10; }, std::chrono::seconds(1));
+        });
+        wait_for_quiet_line();
+        return read;
+    }
+
     // SIGTERM; the exit code, and how long the program took to end.
     std::pair<int, Clock::duration> terminate(testing::ProgramRun& program)
     {
@@ -105,17 +122,7 @@ TEST_F(WindowStop, UnsavedChangesSurviveSigtermAndComeBackAtTheNextStart)
     {
         VncKeyboard keyboard;
         auto program = start(keyboard);
-        ASSERT_TRUE(eventually([&] { return simulator->stats().requests > 0; })) << program->err();
-        wait_for_quiet_line();
-        // "Прочитать все параметры" (Alt+R): the values read make the document modified. The keys
-        // are pressed again until the read is seen on the line, in case the window was not yet
-        // taking them.
-        const auto before = simulator->stats().requests;
-        ASSERT_TRUE(eventually([&] {
-            keyboard.press({keysym::alt, 'r'});
-            return eventually([&] { return simulator->stats().requests > before + 10; }, std::chrono::seconds(1));
-        })) << program->err();
-        wait_for_quiet_line();
+        ASSERT_TRUE(read_all_by_keys(keyboard)) << program->err();
         // The progress window may still stand with its result.
         const auto [code, took] = terminate(*program);
         EXPECT_EQ(code, 205) << program->err();
@@ -150,14 +157,7 @@ TEST_F(WindowStop, AStateFolderThatCannotBeWrittenIsReportedAndTheRunEndsAnyway)
     std::ofstream(dir.path() / "state") << "a file where the state folder should be";
     VncKeyboard keyboard;
     auto program = start(keyboard);
-    ASSERT_TRUE(eventually([&] { return simulator->stats().requests > 0; })) << program->err();
-    wait_for_quiet_line();
-    const auto before = simulator->stats().requests;
-    ASSERT_TRUE(eventually([&] {
-        keyboard.press({keysym::alt, 'r'});
-        return eventually([&] { return simulator->stats().requests > before + 10; }, std::chrono::seconds(1));
-    })) << program->err();
-    wait_for_quiet_line();
+    ASSERT_TRUE(read_all_by_keys(keyboard)) << program->err();
     const auto [code, took] = terminate(*program);
     EXPECT_EQ(code, 205) << program->err();
     EXPECT_LT(took, std::chrono::seconds(2));

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -15,6 +16,15 @@
 #include <vector>
 
 namespace zr740::testing {
+
+// The whole text of a file; empty when it cannot be read.
+inline std::string file_text(const std::filesystem::path& path)
+{
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
 
 class ProgramRun {
 public:
@@ -105,13 +115,7 @@ public:
     std::string err() const { return slurp(err_path_); }
 
 private:
-    static std::string slurp(const std::string& path)
-    {
-        std::ifstream file(path);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
+    static std::string slurp(const std::string& path) { return file_text(path); }
 
     std::string out_path_;
     std::string err_path_;

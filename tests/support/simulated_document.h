@@ -23,13 +23,9 @@ protected:
     void SetUp() override
     {
         context.program_folder = std::string(ZR740_BINARY_DIR) + "/bin";
-        sim::SimulatorOptions options;
-        options.description_path = context.program_folder + "/zr740.dat";
-        options.live_values = false;
-        options.address = address;
-        options.link_path = link_path;
-        simulator = std::make_unique<sim::InstrumentSimulator>(options);
-        ASSERT_TRUE(simulator->start()) << simulator->error();
+        start_simulator();
+        if (HasFatalFailure())
+            return;
         settings().set_value_by_name("Port", link_path.empty() ? simulator->port_path() : link_path);
         settings().set_value_by_name("0x0007", std::to_string(address));
         ASSERT_EQ(document.link().open_port(true), 0);
@@ -37,6 +33,18 @@ protected:
         document.link().sio().automatic_converter = 1;
         ASSERT_TRUE(document.on_new_document());
         ASSERT_NE(document.device(), nullptr);
+    }
+
+    // A simulator with the shipped description at `address`, also under `link_path` when set.
+    void start_simulator()
+    {
+        sim::SimulatorOptions options;
+        options.description_path = context.program_folder + "/zr740.dat";
+        options.live_values = false;
+        options.address = address;
+        options.link_path = link_path;
+        simulator = std::make_unique<sim::InstrumentSimulator>(options);
+        ASSERT_TRUE(simulator->start()) << simulator->error();
     }
 
     NetRS485prg& settings() { return document.link().link_settings(); }

@@ -131,39 +131,6 @@ TEST_F(TreeCommandsTest, ExpandingABranchReadsItsUnreadValuesWhenAutoReadIsOn)
     }
 }
 
-// Whether a picture holds more than one colour: painted rows, not the bare background.
-bool has_content(const QImage& image)
-{
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) != image.pixel(0, 0))
-                return true;
-    return false;
-}
-
-// While the exchange thread runs a job the live rows are not painted (the worker is changing what
-// they show): the view shows the picture it kept when the job began, or nothing without one.
-TEST_F(TreeCommandsTest, RowsAreNotPaintedWhileTheExchangeThreadRunsAJob)
-{
-    simulator->inject(sim::Fault::delayed(std::chrono::milliseconds(20), -1));
-    for (const bool frozen : {false, true}) {
-        const QImage before = view->tree()->viewport()->grab().toImage();
-        ASSERT_TRUE(has_content(before));
-        if (frozen)
-            view->freeze_picture();
-        std::thread job([&] { document.engine().read(document.root()); });
-        ASSERT_TRUE(QTest::qWaitFor([&] { return document.engine().job_active(); }, 5000));
-        const QImage during = view->tree()->viewport()->grab().toImage();
-        job.join();
-        document.engine().wait_until_idle();
-        if (frozen)
-            EXPECT_EQ(during, before);
-        else
-            EXPECT_FALSE(has_content(during));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return has_content(view->tree()->viewport()->grab().toImage()); }, 2000));
-    }
-}
-
 TEST_F(TreeCommandsTest, ContextMenusOfBranchesAndParameters)
 {
     const QStringList branch{"Прочитать параметры ветви", "Записать параметры ветви", "Записать только измененные",

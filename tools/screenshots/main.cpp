@@ -1,17 +1,18 @@
 // zr740-screenshots: renders the README's pictures of the window offscreen, against the
 // instrument simulator: the main window after a read, an enumeration value being edited, the
-// progress window of a running read, the apply window, and the connection setup window scanning
+// rows filling during a running read, the apply window, and the connection setup window scanning
 // the baud rates.
 //
 //     zr740-screenshots [OUTPUT_FOLDER]        (default docs/screenshots)
 
 #include "app/app_context.h"
 #include "app/chlb5_doc.h"
+#include "platform/memory_settings.h"
 #include "simulator/instrument_simulator.h"
-#include "support/memory_settings.h"
 #include "ui/apply_dialog.h"
 #include "ui/chlb5_tree_list_ctrl.h"
 #include "ui/chlb5_tree_list_view.h"
+#include "ui/frame_texts.h"
 #include "ui/main_frame.h"
 #include "ui/progress_window.h"
 #include "ui/qt_shell.h"
@@ -128,7 +129,7 @@ int main(int argc, char** argv)
         return 1;
     }
     // The link settings of the pictures' session, kept in memory: the user's own stay untouched.
-    testing::MemorySettings settings;
+    MemorySettings settings;
     settings.texts["port_name"] = simulator.port_path();
     settings.values["address"] = 16;
 
@@ -173,17 +174,27 @@ int main(int argc, char** argv)
         QApplication::processEvents();
     }
 
-    // 3. The progress window of a read on a slow line, taken while it runs, then stopped. The tree
-    // is not painted while a job runs; the screen keeps what it showed before, as drawn here.
-    const QPixmap before_job = frame.grab();
+    // 3. A read of a new configuration on a slow line, taken while it runs, then stopped: the rows
+    // read so far show the instrument's values; the service values below are still empty. The
+    // progress window is drawn low in the window, where it leaves the rows in sight.
+    document.modified = false;
+    frame.run_command(ui::texts::ids::file_new);
+    show_row(frame, document, "0x0004");
+    show_row(frame, document, "0x0038");
+    tree->scrollToTop();
+    QApplication::processEvents();
     simulator.inject(sim::Fault::delayed(std::chrono::milliseconds{30}, -1));
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         ui::CProgressDlg* window = shell.progress_window();
-        if (!window || window->log()->count() < 15)
+        const int lines = window ? window->log()->count() : 0;
+        if (lines == 0 || !window->log()->item(lines - 1)->text().contains(QStringLiteral("0x0038")))
             return;
         poll.stop();
-        QPixmap picture = before_job;
+        const QPoint low = frame.mapToGlobal(QPoint(0, frame.height() - window->height() - 60));
+        window->move(window->x(), low.y());
+        QApplication::processEvents();
+        QPixmap picture = frame.grab();
         paint_over(picture, frame, *window, true);
         written = save(picture, output + "/progress-window.png") && written;
         window->abort_button()->click();
@@ -225,7 +236,7 @@ int main(int argc, char** argv)
         std::cerr << "zr740-screenshots: " << hidden.error() << '\n';
         return 1;
     }
-    testing::MemorySettings setup_settings;
+    MemorySettings setup_settings;
     setup_settings.texts["port_name"] = hidden.port_path();
     setup_settings.values["address"] = 16;
     setup_settings.values["baud_rate"] = 9600;
