@@ -54,7 +54,7 @@ struct Window {
         settings.values["baud_rate"] = 9600;
         shell.set_unattended_boxes(true);
         document = std::make_unique<CHLB5Doc>(context, shell, settings, std::vector<std::string>{});
-        dialog = std::make_unique<ui::CSetupCarrier>(document->link(), context.run, shell, true, nullptr);
+        dialog = std::make_unique<ui::CSetupCarrier>(document->link(), document->job().stop, context.run, shell, true, nullptr);
         QObject::connect(dialog.get(), &QDialog::finished, [this](int) { closed = Clock::now(); });
         dialog->show();
     }

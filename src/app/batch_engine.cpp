@@ -21,7 +21,7 @@ constexpr std::chrono::milliseconds closing_step{100};
 } // namespace
 
 BatchEngine::BatchEngine(AppContext& context, CHLB5Doc& document)
-    : context_(context), document_(document), link_(document.link()), job_(link_.job), shell_(document.shell())
+    : context_(context), document_(document), link_(document.link()), job_(document.job()), shell_(document.shell())
 {
 }
 
@@ -32,7 +32,7 @@ bool BatchEngine::start()
     if (worker_.joinable())
         return true;
     try {
-        job_.events.reset(job_events::quit);
+        job_.queue.clear_quit();
         worker_ = std::thread([this] { thread_main(); });
     } catch (const std::system_error&) {
         shell_.message(std::string(texts::thread_failed), std::string(texts::error_caption), Icon::stop,
@@ -50,7 +50,7 @@ void BatchEngine::request_stop()
     // that transaction end at once, and every later one until the line is reset.
     signal_stop();
     link_.sio().abort();
-    job_.events.set(job_events::quit);
+    job_.queue.quit();
 }
 
 void BatchEngine::stop()
@@ -60,17 +60,17 @@ void BatchEngine::stop()
     request_stop();
     worker_.join();
     link_.sio().reset_abort();
-    job_.events.reset(job_events::quit);
-    job_.events.reset(job_events::stop);
+    job_.queue.clear_quit();
+    job_.stop.reset();
 }
 
 bool BatchEngine::stop_requested() const
 {
     // A stop from outside the run holds for every job, also one that starts after it came.
-    return job_.events.is_set(job_events::stop) || context_.stop_requested;
+    return job_.stop.is_set() || context_.stop_requested;
 }
 
-void BatchEngine::signal_stop() { job_.events.set(job_events::stop); }
+void BatchEngine::signal_stop() { job_.stop.set(); }
 
 void BatchEngine::wait_until_idle()
 {
@@ -78,16 +78,13 @@ void BatchEngine::wait_until_idle()
     idle_changed_.wait(lock, [&] { return !job_active_ || !worker_.joinable(); });
 }
 
-bool BatchEngine::run_job(std::string_view caption, int total, std::size_t event, DescBranch* branch,
-                          Parameter* single)
+bool BatchEngine::run_job(std::string_view caption, int total, const Job& job)
 {
     if (!start())
         return false;
     // A job that was stopped may still be finishing its last transaction; the next one must not
     // clear the stop it has not yet seen.
     wait_until_idle();
-    job_.current_branch = branch;
-    job_.single_parameter = single;
     job_.processed = 0;
     job_.total = total;
     exchanges_ = 0;
@@ -100,15 +97,13 @@ bool BatchEngine::run_job(std::string_view caption, int total, std::size_t event
                 std::lock_guard lock(idle_mutex_);
                 job_active_ = true;
             }
-            job_.events.reset(job_events::stop);
+            job_.stop.reset();
             job_.start_time = std::chrono::steady_clock::now();
-            job_.events.set(event);
+            job_.queue.push(job);
         },
         [&] { abort_job(); });
     if (shown == -1) {
         window_shown_ = false;
-        job_.current_branch = nullptr;
-        job_.single_parameter = nullptr;
         return false;
     }
     document_.outcomes().catch_up();
@@ -118,25 +113,25 @@ bool BatchEngine::run_job(std::string_view caption, int total, std::size_t event
 bool BatchEngine::read(DescBranch* branch)
 {
     const int total = branch ? count(*branch, CountMode::all) : 0;
-    return run_job(texts::caption_read, total, job_events::read_branch, branch, nullptr);
+    return run_job(texts::caption_read, total, {JobKind::read_branch, branch, nullptr});
 }
 
 bool BatchEngine::write_all(DescBranch* branch)
 {
     const int total = branch ? count(*branch, CountMode::write_all) : 0;
-    return run_job(texts::caption_write_all, total, job_events::write_all, branch, nullptr);
+    return run_job(texts::caption_write_all, total, {JobKind::write_all, branch, nullptr});
 }
 
 bool BatchEngine::write_changed(DescBranch* branch)
 {
     const int total = branch ? count(*branch, CountMode::changed) : 0;
-    return run_job(texts::caption_write_changed, total, job_events::write_changed, branch, nullptr);
+    return run_job(texts::caption_write_changed, total, {JobKind::write_changed, branch, nullptr});
 }
 
 bool BatchEngine::write_initial_values(DescBranch* branch)
 {
     const int total = branch ? count(*branch, CountMode::initial_values) : 0;
-    return run_job(texts::caption_initialise, total, job_events::initial_values, branch, nullptr);
+    return run_job(texts::caption_initialise, total, {JobKind::initial_values, branch, nullptr});
 }
 
 bool BatchEngine::compare(DescBranch* branch)
@@ -144,7 +139,7 @@ bool BatchEngine::compare(DescBranch* branch)
     job_.difference_count = 0;
     job_.comparison_report.clear();
     const int total = branch ? count(*branch, CountMode::all) : 0;
-    if (!run_job(texts::caption_compare, total, job_events::compare, branch, nullptr))
+    if (!run_job(texts::caption_compare, total, {JobKind::compare, branch, nullptr}))
         return false;
     // The window closes before the job's follow-ups; the counts are final once the worker is idle.
     wait_until_idle();
@@ -170,7 +165,7 @@ bool BatchEngine::read_one(Parameter* parameter)
                        Owner::main_window);
         return false;
     }
-    if (!run_job(texts::caption_read_one, 1, job_events::read_one, nullptr, parameter))
+    if (!run_job(texts::caption_read_one, 1, {JobKind::read_one, nullptr, parameter}))
         return false;
     shell_.update_all_views();
     return true;
@@ -183,7 +178,7 @@ bool BatchEngine::write_one(Parameter* parameter)
                        Owner::main_window);
         return false;
     }
-    if (!run_job(texts::caption_write_one, 1, job_events::write_one, nullptr, parameter))
+    if (!run_job(texts::caption_write_one, 1, {JobKind::write_one, nullptr, parameter}))
         return false;
     shell_.update_all_views();
     return true;
@@ -208,13 +203,9 @@ void BatchEngine::thread_main()
             link_.sio().close();
             opened_for_job = false;
         }
-        const auto event = job_.events.wait_any(0, job_events::job_count);
-        if (!event)
-            continue;
-        if (*event == job_events::quit) {
-            job_.events.reset(job_events::quit);
+        const std::optional<Job> job = job_.queue.wait();
+        if (!job)
             break;
-        }
         {
             std::lock_guard lock(link_.port_lock());
             // An adapter plugged back is opened again here; one that is still missing fails the
@@ -222,7 +213,7 @@ void BatchEngine::thread_main()
             const auto lost = link_.reopen_lost_port();
             if (!link_.sio().is_open() && lost != DeviceIO::LostPort::missing)
                 opened_for_job = link_.open_for_job();
-            perform(*event);
+            perform(*job);
         }
         after_job();
     }
@@ -231,67 +222,56 @@ void BatchEngine::thread_main()
     idle_changed_.notify_all();
 }
 
-void BatchEngine::perform(std::size_t event)
+void BatchEngine::perform(const Job& job)
 {
-    auto& events = job_.events;
-    DescBranch* branch = job_.current_branch.exchange(nullptr);
     BaseDevice::CBaseDevice* device = document_.device();
     const bool init_wanted = device && device->init_after_write();
+    // The device class recomputes the limits that follow from what was read, on the thread that
+    // owns the values and after them.
+    const auto limits_follow = [&] {
+        if (device)
+            document_.outcomes().push(StepOutcome::reaction(StepOutcome::Kind::dependent_limits));
+    };
 
     last_result_ = {0, 0};
-    switch (event) {
-    case job_events::read_branch:
-        events.reset(event);
-        last_result_ = branch ? read_branch(*branch) : JobResult{0, 0};
-        // After the values it depends on, on the thread that owns them.
-        if (device)
-            document_.outcomes().push(StepOutcome::reaction(StepOutcome::Kind::dependent_limits));
+    switch (job.kind) {
+    case JobKind::read_branch:
+        last_result_ = job.branch ? read_branch(*job.branch) : JobResult{0, 0};
+        limits_follow();
         end_of_job(false);
         break;
-    case job_events::write_all:
-    case job_events::write_changed:
-    case job_events::initial_values: {
-        events.reset(event);
-        const int mode = event == job_events::write_all        ? mode_all
-                         : event == job_events::initial_values ? mode_initial
+    case JobKind::write_all:
+    case JobKind::write_changed:
+    case JobKind::initial_values: {
+        const int mode = job.kind == JobKind::write_all        ? mode_all
+                         : job.kind == JobKind::initial_values ? mode_initial
                                                                : mode_changed;
-        JobResult result{0, 0};
-        if (branch)
-            result = write_branch(*branch, mode);
-        last_result_ = result;
-        end_of_job(result.second == 0 && init_wanted);
+        last_result_ = job.branch ? write_branch(*job.branch, mode) : JobResult{0, 0};
+        end_of_job(last_result_.second == 0 && init_wanted);
         break;
     }
-    case job_events::compare:
-        events.reset(event);
-        last_result_ = branch ? compare_branch(*branch) : JobResult{0, 0};
+    case JobKind::compare:
+        last_result_ = job.branch ? compare_branch(*job.branch) : JobResult{0, 0};
         end_of_job(false);
         break;
-    case job_events::read_one:
-        events.reset(event);
-        if (Parameter* parameter = job_.single_parameter.exchange(nullptr)) {
+    case JobKind::read_one:
+        if (job.parameter) {
             job_.processed = 0;
-            last_result_ = {1, read_step(*parameter, true) != 0 ? 1 : 0};
+            last_result_ = {1, read_step(*job.parameter, true) != 0 ? 1 : 0};
         }
-        if (device)
-            document_.outcomes().push(StepOutcome::reaction(StepOutcome::Kind::dependent_limits));
+        limits_follow();
         end_of_job(false);
         break;
-    case job_events::write_one: {
+    case JobKind::write_one: {
         bool success = false;
-        if (Parameter* parameter = job_.single_parameter.exchange(nullptr)) {
+        if (job.parameter) {
             job_.processed = 0;
-            success = write_step(*parameter, mode_all) == 0;
+            success = write_step(*job.parameter, mode_all) == 0;
             last_result_ = {1, success ? 0 : 1};
         }
         end_of_job(success && init_wanted);
         break;
     }
-    default:
-        // No other event is a job; a manual event left set would wake the thread again at once.
-        events.reset(event);
-        end_of_job(false);
-        break;
     }
 }
 
@@ -303,7 +283,7 @@ void BatchEngine::end_of_job(bool with_init)
     progress(std::string(texts::job_done));
     const auto linger = shell_.has_main_window() ? window_linger : std::chrono::milliseconds{0};
     for (auto waited = std::chrono::milliseconds{0}; waited < linger; waited += closing_step)
-        if (job_.events.wait(job_events::stop, closing_step))
+        if (job_.stop.wait_for(closing_step))
             break;
     if (window_shown_.exchange(false))
         shell_.close_progress(0);
@@ -328,7 +308,7 @@ void BatchEngine::after_job()
     if (context_.unattended() && on_unattended_job_end)
         on_unattended_job_end();
 
-    job_.events.reset(job_events::stop);
+    job_.stop.reset();
     std::lock_guard lock(idle_mutex_);
     job_active_ = false;
     idle_changed_.notify_all();

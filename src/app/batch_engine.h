@@ -4,6 +4,7 @@
 // job to the exchange thread and shows the progress window until the job closes it; the exchange
 // thread walks the branch and performs one transaction per parameter under the port lock.
 
+#include "app/job_state.h"
 #include "app/step_outcome.h"
 
 #include <atomic>
@@ -25,7 +26,6 @@ class DescBranch;
 class Device;
 class Parameter;
 class Shell;
-struct JobState;
 
 // Parameters handled and parameters that failed.
 using JobResult = std::pair<int, int>;
@@ -121,9 +121,9 @@ public:
     std::chrono::milliseconds window_linger{2000};
 
 private:
-    bool run_job(std::string_view caption, int total, std::size_t event, DescBranch* branch, Parameter* single);
+    bool run_job(std::string_view caption, int total, const Job& job);
     void thread_main();
-    void perform(std::size_t event);
+    void perform(const Job& job);
     // The end of every job, still under the port lock: the progress window, the apply request or
     // the INIT command.
     void end_of_job(bool with_init);

@@ -534,7 +534,7 @@ void CHLB5App::shutdown_watcher()
     std::lock_guard lock(document_mutex_);
     if (!document_)
         return;
-    document_->link().job.events.set(job_events::stop);
+    document_->job().stop.set();
     // The transaction on the line ends at once, and so does every later one until the threads
     // have been stopped.
     if (from_outside)

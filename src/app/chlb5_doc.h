@@ -3,6 +3,7 @@
 // scanners trees with their parameters, and the POUt table.
 
 #include "app/batch_engine.h"
+#include "app/job_state.h"
 #include "app/scan_thread.h"
 #include "app/step_outcome.h"
 #include "description/description_lists.h"
@@ -57,6 +58,8 @@ public:
     AppContext& context() { return context_; }
     void initialise_all_parameters() override;
     BatchEngine& engine() { return engine_; }
+    // The exchange thread's jobs and the stop every user of the line heeds.
+    JobState& job() { return job_; }
     // The outcomes of the exchange thread's steps on their way to the owner of the values.
     OutcomeQueue& outcomes() { return outcomes_; }
     // Makes the document what an outcome says (on the thread that owns the values).
@@ -85,6 +88,7 @@ private:
     std::unique_ptr<DescBranch> scanners_;
     std::unique_ptr<BaseDevice::CBaseDevice> device_;
     OutcomeQueue outcomes_;
+    JobState job_;
     // Last, so that their threads end before anything they use goes away.
     ScanThread scan_;
     BatchEngine engine_;

@@ -9,8 +9,8 @@
 
 namespace zr740 {
 
-LinkSetup::LinkSetup(Device& link)
-    : link_(link),
+LinkSetup::LinkSetup(Device& link, StopEvent& stop)
+    : link_(link), stop_(stop),
       events_({EventSet::Reset::manual, EventSet::Reset::automatic, EventSet::Reset::automatic,
                EventSet::Reset::automatic, EventSet::Reset::manual})
 {
@@ -23,7 +23,7 @@ LinkSetup::~LinkSetup()
     if (!worker_.joinable())
         return;
     events_.set(stop_index);
-    link_.job.events.set(job_events::stop);
+    stop_.set();
     link_.sio().abort();
     worker_.join();
 }
@@ -31,7 +31,7 @@ LinkSetup::~LinkSetup()
 void LinkSetup::start(LinkSetupView& view)
 {
     view_ = &view;
-    link_.job.events.reset(job_events::stop);
+    stop_.reset();
     worker_ = std::thread([this] { run(); });
 }
 
@@ -49,7 +49,7 @@ bool LinkSetup::request_close(int command, LinkSetupView& view)
     view.set_status(std::string(setup_texts::interrupting), false);
     closing_command_ = command;
     // The link's own stop event as well: whoever else waits on it learns that the user gave up.
-    link_.job.events.set(job_events::stop);
+    stop_.set();
     events_.set(stop_index);
     // A link check with nobody answering takes seconds; the person who closes the window should
     // not wait for all its tries. The worker lets go of the abort when it ends.
@@ -78,12 +78,12 @@ std::vector<std::string> LinkSetup::scan_rates(const Parameter& baud_rate)
 
 bool LinkSetup::stopping() const
 {
-    return events_.is_set(stop_index) || link_.job.events.is_set(job_events::stop);
+    return events_.is_set(stop_index) || stop_.is_set();
 }
 
 bool LinkSetup::stopped_from_outside() const
 {
-    return link_.job.events.is_set(job_events::stop) && !events_.is_set(stop_index);
+    return stop_.is_set() && !events_.is_set(stop_index);
 }
 
 void LinkSetup::run()

@@ -9,6 +9,7 @@
 // closing passes through stop(): the worker ends its current attempt, restores what a scan
 // changed, and posts the closing command back, which the window then carries out.
 
+#include "app/job_state.h"
 #include "platform/event_set.h"
 
 #include <atomic>
@@ -41,7 +42,9 @@ public:
     static constexpr int cancel = 2;
     static constexpr int offline = 3;
 
-    explicit LinkSetup(Device& link);
+    // `stop` is the stop every user of the line heeds: the window sets it when the person gives
+    // up, and learns through it that the program is being ended from outside.
+    LinkSetup(Device& link, StopEvent& stop);
     // Stops the worker and waits for it.
     ~LinkSetup();
     LinkSetup(const LinkSetup&) = delete;
@@ -88,6 +91,7 @@ private:
     void show(std::size_t row);
 
     Device& link_;
+    StopEvent& stop_;
     std::vector<Parameter*> rows_;
     EventSet events_;
     std::atomic<int> closing_command_{cancel};

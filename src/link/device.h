@@ -3,7 +3,6 @@
 // link: the instrument's network branch and the POUt table.
 
 #include "link/device_io.h"
-#include "link/job_state.h"
 #include "model/desc_branch.h"
 
 namespace zr740 {
@@ -16,8 +15,6 @@ public:
     DescBranch* network_branch = nullptr;
     // Parameters named "POUt", by linear index.
     PoutTable pout{};
-    // The exchange thread's jobs.
-    JobState job;
 };
 
 } // namespace zr740

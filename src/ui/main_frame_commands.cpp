@@ -118,7 +118,7 @@ bool CMainFrame::run_command(int id)
         break;
     case ids::port_setup: {
         // Here the program already runs: working offline is no choice and the result changes nothing.
-        CSetupCarrier setup(document_.link(), document_.context().run, shell_, false, this);
+        CSetupCarrier setup(document_.link(), document_.job().stop, document_.context().run, shell_, false, this);
         setup.exec();
         // A scan or the factory settings changed the link settings the tree shows too. Only now,
         // with the window's worker ended, may their rows be read again.

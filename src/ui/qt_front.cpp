@@ -37,7 +37,7 @@ void QtFront::close_splash() { splash_.reset(); }
 WindowFront::LinkChoice QtFront::link_check_failed(CHLB5Doc& document)
 {
     close_splash();
-    CSetupCarrier setup(document.link(), document.context().run, shell_, true, nullptr);
+    CSetupCarrier setup(document.link(), document.job().stop, document.context().run, shell_, true, nullptr);
     if (setup.exec() != QDialog::Accepted)
         return LinkChoice::quit;
     if (!setup.went_offline())

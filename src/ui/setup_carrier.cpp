@@ -186,8 +186,8 @@ private:
     CSetupCarrier& dialog_;
 };
 
-CSetupCarrier::CSetupCarrier(Device& link, RunState& run, Shell& shell, bool offline_allowed, QWidget* parent)
-    : QDialog(parent), shell_(shell), run_(run), view_(std::make_unique<View>(*this)), setup_(link),
+CSetupCarrier::CSetupCarrier(Device& link, StopEvent& stop, RunState& run, Shell& shell, bool offline_allowed, QWidget* parent)
+    : QDialog(parent), shell_(shell), run_(run), view_(std::make_unique<View>(*this)), setup_(link, stop),
       list_(new QTableWidget(this)), status_(new QLabel(this))
 {
     post_ = new WindowPost(this);

@@ -20,6 +20,7 @@ class QTableWidget;
 
 namespace zr740 {
 class Device;
+class StopEvent;
 class Shell;
 struct RunState;
 } // namespace zr740
@@ -29,7 +30,7 @@ namespace zr740::ui {
 class CSetupCarrier : public QDialog {
     Q_OBJECT
 public:
-    CSetupCarrier(Device& link, RunState& run, Shell& shell, bool offline_allowed, QWidget* parent);
+    CSetupCarrier(Device& link, StopEvent& stop, RunState& run, Shell& shell, bool offline_allowed, QWidget* parent);
     ~CSetupCarrier() override;
 
     // Set on the way offline: automatic reading is to be switched off.

@@ -191,7 +191,7 @@ TEST_F(BatchEngineTest, StoppedJobKeepsWhatItDidAndTheNextJobRunsWhole)
     document.root()->for_each_parameter([&](Parameter& p) { (p.value_text == "Нет данных" ? unread : read)++; });
     EXPECT_GE(read, 3);
     EXPECT_GT(unread, 0);
-    EXPECT_FALSE(document.link().job.events.is_set(job_events::stop));
+    EXPECT_FALSE(document.job().stop.is_set());
 
     // The stop belonged to that job only.
     simulator->clear_faults();
@@ -220,7 +220,7 @@ TEST_F(BatchEngineTest, StopBeforeTheWorkerStartsIsNotLost)
     engine().wait_until_idle();
     EXPECT_EQ(simulator->stats().requests, before);
     EXPECT_EQ(context.run.exit_status.load(), exit_bits::stopped);
-    EXPECT_FALSE(document.link().job.events.is_set(job_events::stop));
+    EXPECT_FALSE(document.job().stop.is_set());
 }
 
 TEST_F(BatchEngineTest, FiveFailedWritesStopTheJob)

@@ -115,7 +115,7 @@ protected:
     CHLB5Doc document{context, shell, memory, {}};
     std::unique_ptr<sim::InstrumentSimulator> simulator;
     RecordingView view; // outlives the worker, which reports to it until it ends
-    LinkSetup setup{document.link()};
+    LinkSetup setup{document.link(), document.job().stop};
 };
 
 TEST(LinkSetupRates, ScanTriesTheEnumerationItemsOrTheTypeTextItself)

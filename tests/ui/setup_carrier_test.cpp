@@ -125,7 +125,7 @@ TEST_F(SetupCarrierTest, AProgramEndedFromOutsideClosesTheWindowDuringAScan)
     open(true);
     click(scan);
     ASSERT_TRUE(wait_status("Идет сканирование на скорости 2400..."));
-    document->link().job.events.set(job_events::stop); // as the exit signal's watcher does
+    document->job().stop.set(); // as the exit signal's watcher does
     ASSERT_TRUE(wait_finished());
     EXPECT_EQ(*finished, QDialog::Rejected);
     EXPECT_EQ(document->link().link_settings().value_by_name("0x0009"), "4800");

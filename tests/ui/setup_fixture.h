@@ -71,7 +71,7 @@ protected:
 
     void open(bool offline_allowed)
     {
-        dialog = std::make_unique<ui::CSetupCarrier>(document->link(), context.run, shell, offline_allowed, nullptr);
+        dialog = std::make_unique<ui::CSetupCarrier>(document->link(), document->job().stop, context.run, shell, offline_allowed, nullptr);
         QObject::connect(dialog.get(), &QDialog::finished, [this](int result) {
             finished = result;
             boxes_at_finish = shell.shown_boxes().size();

@@ -241,7 +241,7 @@ int main(int argc, char** argv)
     setup_settings.values["address"] = 16;
     setup_settings.values["baud_rate"] = 9600;
     CHLB5Doc setup_document(context, shell, setup_settings, {hidden.port_path()});
-    ui::CSetupCarrier setup(setup_document.link(), context.run, shell, true, nullptr);
+    ui::CSetupCarrier setup(setup_document.link(), setup_document.job().stop, context.run, shell, true, nullptr);
     setup.show();
     setup.command(4);
     const QString scanning = QString::fromUtf8("Идет сканирование на скорости 4800...");
