@@ -5,7 +5,7 @@
 
 #include "app/html_export.h"
 #include "model/desc_branch.h"
-#include "platform/shell.h"
+#include "app/app_shell.h"
 
 #include <benchmark/benchmark.h>
 
@@ -50,7 +50,7 @@ std::unique_ptr<zr740::DescBranch> make_tree()
     return root;
 }
 
-class QuietShell : public zr740::Shell {
+class QuietShell : public zr740::AppShell {
 public:
     void message(const std::string&, const std::string&, zr740::Icon, zr740::Owner) override {}
     bool ask_yes_no(const std::string&, const std::string&, zr740::Icon) override { return false; }

@@ -18,7 +18,7 @@
 #include "model/desc_branch.h"
 #include "platform/run_state.h"
 #include "platform/settings_store.h"
-#include "platform/shell.h"
+#include "app/app_shell.h"
 #include "simulator/instrument_simulator.h"
 
 #include <benchmark/benchmark.h>
@@ -51,7 +51,7 @@ class NoSettings : public zr740::Settings {
 };
 
 // Plays the main window: takes each record as it is announced and notes when it came.
-class TimingShell : public zr740::Shell {
+class TimingShell : public zr740::AppShell {
   public:
     void message(const std::string&, const std::string&, zr740::Icon, zr740::Owner) override {}
     bool ask_yes_no(const std::string&, const std::string&, zr740::Icon) override { return false; }

@@ -7,7 +7,7 @@
 #include "link/device.h"
 #include "model/desc_branch.h"
 #include "model/model_texts.h"
-#include "platform/shell.h"
+#include "app/app_shell.h"
 
 #include <chrono>
 #include <system_error>

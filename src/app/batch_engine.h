@@ -25,7 +25,7 @@ class CHLB5Doc;
 class DescBranch;
 class Device;
 class Parameter;
-class Shell;
+class AppShell;
 
 // Parameters handled and parameters that failed.
 using JobResult = std::pair<int, int>;
@@ -150,7 +150,7 @@ private:
     CHLB5Doc& document_;
     Device& link_;
     JobState& job_;
-    Shell& shell_;
+    AppShell& shell_;
     std::thread worker_;
     JobResult last_result_{0, 0}; // written by the worker before the job ends
     std::atomic<int> exchanges_{0};

@@ -10,7 +10,7 @@
 #include "model/desc_branch.h"
 #include "model/model_texts.h"
 #include "model/text.h"
-#include "platform/shell.h"
+#include "app/app_shell.h"
 
 #include <fstream>
 

@@ -16,7 +16,7 @@
 #include "model/network_names.h"
 #include "model/text.h"
 #include "platform/safe_file.h"
-#include "platform/shell.h"
+#include "app/app_shell.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -59,7 +59,7 @@ CHLB5App::CHLB5App(AppContext& context, ConsoleShell& shell, Settings& settings,
     console_->attach_queue(&queue_);
 }
 
-CHLB5App::CHLB5App(AppContext& context, Shell& shell, Settings& settings, std::vector<std::string> serial_ports,
+CHLB5App::CHLB5App(AppContext& context, AppShell& shell, Settings& settings, std::vector<std::string> serial_ports,
                    WindowFront& front)
     : context_(context), shell_(shell), front_(&front), settings_(settings), serial_ports_(std::move(serial_ports))
 {

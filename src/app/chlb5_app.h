@@ -21,7 +21,7 @@ struct AppContext;
 class CHLB5Doc;
 class ConsoleShell;
 class Settings;
-class Shell;
+class AppShell;
 class WindowFront;
 
 class CHLB5App {
@@ -29,7 +29,7 @@ public:
     CHLB5App(AppContext& context, ConsoleShell& shell, Settings& settings, std::vector<std::string> serial_ports);
     // The same run with windows: `front` takes the place of the command queue's loop, and every
     // command posted to the main window goes to it.
-    CHLB5App(AppContext& context, Shell& shell, Settings& settings, std::vector<std::string> serial_ports,
+    CHLB5App(AppContext& context, AppShell& shell, Settings& settings, std::vector<std::string> serial_ports,
              WindowFront& front);
     ~CHLB5App();
     CHLB5App(const CHLB5App&) = delete;
@@ -64,7 +64,7 @@ private:
     void shut_down();
 
     AppContext& context_;
-    Shell& shell_;
+    AppShell& shell_;
     ConsoleShell* console_ = nullptr;
     WindowFront* front_ = nullptr;
     Settings& settings_;

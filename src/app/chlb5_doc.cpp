@@ -3,14 +3,15 @@
 #include "app/app_context.h"
 #include "device/apply_confirmation.h"
 #include "device/zr740_device.h"
-#include "platform/shell.h"
+#include "app/app_shell.h"
 
 namespace zr740 {
 
-CHLB5Doc::CHLB5Doc(AppContext& context, Shell& shell, Settings& settings, std::vector<std::string> serial_ports)
-    : context_(context), shell_(shell), link_(context.run, shell, settings, std::move(serial_ports)),
-      scan_(link_, shell), engine_(context, *this)
+CHLB5Doc::CHLB5Doc(AppContext& context, AppShell& shell, Settings& settings, std::vector<std::string> serial_ports)
+    : context_(context), shell_(shell), exit_policy_(context.run),
+      link_(context.run, shell, settings, std::move(serial_ports)), scan_(link_, shell), engine_(context, *this)
 {
+    link_.set_report(&exit_policy_);
     outcomes_.set_apply([this](const StepOutcome& outcome) { apply(outcome); });
 }
 

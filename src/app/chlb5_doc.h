@@ -2,7 +2,9 @@
 // The document: everything the description produces. It owns the parser's lists, the root and
 // scanners trees with their parameters, and the POUt table.
 
+#include "app/app_shell.h"
 #include "app/batch_engine.h"
+#include "app/exit_policy.h"
 #include "app/job_state.h"
 #include "app/scan_thread.h"
 #include "app/step_outcome.h"
@@ -21,12 +23,12 @@ namespace zr740 {
 
 struct AppContext;
 class Settings;
-class Shell;
+class AppShell;
 
 class CHLB5Doc : public DeviceDocument {
 public:
     // `serial_ports`: the choices of the program's "Port" setting.
-    CHLB5Doc(AppContext& context, Shell& shell, Settings& settings, std::vector<std::string> serial_ports);
+    CHLB5Doc(AppContext& context, AppShell& shell, Settings& settings, std::vector<std::string> serial_ports);
     ~CHLB5Doc() override;
     CHLB5Doc(const CHLB5Doc&) = delete;
     CHLB5Doc& operator=(const CHLB5Doc&) = delete;
@@ -54,9 +56,14 @@ public:
     DescBranch* network_branch() const { return link_.network_branch; }
     const DescriptionLists& lists() const { return lists_; }
     Device& link() override { return link_; }
-    Shell& shell() override { return shell_; }
+    AppShell& shell() override { return shell_; }
     AppContext& context() { return context_; }
     void initialise_all_parameters() override;
+    void read_all_later() override { shell_.post_command(command_ids::read_all); }
+    bool calibration_dialog(const std::function<void(bool, const std::string&)>& apply) override
+    {
+        return shell_.calibration_dialog(apply);
+    }
     BatchEngine& engine() { return engine_; }
     // The exchange thread's jobs and the stop every user of the line heeds.
     JobState& job() { return job_; }
@@ -81,7 +88,9 @@ private:
     void adopt(LoadedTrees trees);
 
     AppContext& context_;
-    Shell& shell_;
+    AppShell& shell_;
+    // What the line's findings mean for the run's exit code.
+    ExitPolicy exit_policy_;
     Device link_;
     DescriptionLists lists_;
     std::unique_ptr<DescBranch> root_;

@@ -3,7 +3,7 @@
 // are answered "no", and a job's progress lines go to the output stream.
 
 #include "app/command_queue.h"
-#include "platform/shell.h"
+#include "app/app_shell.h"
 
 #include <condition_variable>
 #include <iosfwd>
@@ -17,7 +17,7 @@ void print_box(std::ostream& err, const std::string& caption, const std::string&
 // A question's text with the answer a run without a person gives it.
 std::string answered_no(const std::string& question);
 
-class ConsoleShell : public Shell {
+class ConsoleShell : public AppShell {
 public:
     ConsoleShell(std::ostream& out, std::ostream& err);
 

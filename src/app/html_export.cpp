@@ -5,7 +5,7 @@
 #include "model/c_numbers.h"
 #include "model/desc_branch.h"
 #include "model/text.h"
-#include "platform/shell.h"
+#include "app/app_shell.h"
 #include "platform/wait_cursor.h"
 
 #include <algorithm>
@@ -275,7 +275,7 @@ std::filesystem::path parameter_list_fallback_folder_from_environment()
 }
 
 std::optional<std::filesystem::path> export_parameter_list(const DescBranch& root, std::string_view variant_caption,
-                                                           Shell& shell, const std::filesystem::path& fallback_folder)
+                                                           AppShell& shell, const std::filesystem::path& fallback_folder)
 {
     const std::filesystem::path here = page_path_here();
     const std::filesystem::path elsewhere = fallback_folder / texts::page_file_name;
@@ -308,7 +308,7 @@ std::optional<std::filesystem::path> export_parameter_list(const DescBranch& roo
 }
 
 std::optional<std::filesystem::path> export_parameter_list(const DescBranch& root, std::string_view variant_caption,
-                                                           Shell& shell)
+                                                           AppShell& shell)
 {
     return export_parameter_list(root, variant_caption, shell, parameter_list_fallback_folder_from_environment());
 }

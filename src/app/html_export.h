@@ -14,7 +14,7 @@
 namespace zr740 {
 
 class DescBranch;
-class Shell;
+class AppShell;
 
 // The whole page in Windows-1251. `variant_caption` names the description variant in the title
 // ("ЗР740", "ЗР740(old)", "<неизвестен>").
@@ -30,9 +30,9 @@ std::filesystem::path parameter_list_fallback_folder_from_environment();
 // desktop's program. Returns the path written; nothing, after a message with the system's reasons,
 // when the file could be created in neither place.
 std::optional<std::filesystem::path> export_parameter_list(const DescBranch& root, std::string_view variant_caption,
-                                                           Shell& shell, const std::filesystem::path& fallback_folder);
+                                                           AppShell& shell, const std::filesystem::path& fallback_folder);
 // The same with the fallback folder taken from the environment.
 std::optional<std::filesystem::path> export_parameter_list(const DescBranch& root, std::string_view variant_caption,
-                                                           Shell& shell);
+                                                           AppShell& shell);
 
 } // namespace zr740

@@ -3,7 +3,7 @@
 #include "link/device.h"
 #include "model/desc_branch.h"
 #include "model/parameter.h"
-#include "platform/shell.h"
+#include "app/app_shell.h"
 
 #include <pthread.h>
 #include <sched.h>
@@ -40,7 +40,7 @@ void set_up_own_thread(ScanThread::Priority priority)
 
 } // namespace
 
-ScanThread::ScanThread(Device& link, Shell& shell, Priority priority) : link_(link), shell_(shell), priority_(priority)
+ScanThread::ScanThread(Device& link, AppShell& shell, Priority priority) : link_(link), shell_(shell), priority_(priority)
 {
 }
 

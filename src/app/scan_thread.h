@@ -25,7 +25,7 @@ namespace zr740 {
 class DescBranch;
 class Device;
 class Parameter;
-class Shell;
+class AppShell;
 
 class ScanThread {
   public:
@@ -35,7 +35,7 @@ class ScanThread {
     // normal: the polls compete with everything else, for measurements that must keep their times.
     enum class Priority : std::uint8_t { idle, normal };
 
-    explicit ScanThread(Device& link, Shell& shell, Priority priority = Priority::idle);
+    explicit ScanThread(Device& link, AppShell& shell, Priority priority = Priority::idle);
     // Stops the thread.
     ~ScanThread();
     ScanThread(const ScanThread&) = delete;
@@ -97,7 +97,7 @@ class ScanThread {
     void after_poll(const Due& polled);
 
     Device& link_;
-    Shell& shell_;
+    AppShell& shell_;
     const Priority priority_;
     ScanResultQueue results_;
 

@@ -11,6 +11,13 @@ namespace zr740 {
 
 class Device;
 
+// The check boxes of the apply dialog.
+struct ApplyChoices {
+    bool change_program_settings = true; // "Поменять сразу сетевые настройки программы"
+    bool broadcast = false;              // "Поcлать широковещательную команду ..."
+    bool send_three_times = true;        // "Поcлать посылку трижды (для надежности)"
+};
+
 namespace BaseDevice {
 class CBaseDevice;
 }

@@ -1,6 +1,10 @@
 #pragma once
-// What a device object needs of the document that owns it: the tree, the link, the shell and the
-// generic initialisation of the batch engine. The document implements it; tests use a small fake.
+// What a device object needs of the document that owns it: the tree, the link, the shell, the
+// generic initialisation of the batch engine, and the window's read of everything and calibration
+// window. The document implements it; tests use a small fake.
+
+#include <functional>
+#include <string>
 
 namespace zr740 {
 
@@ -18,6 +22,12 @@ public:
     virtual Shell& shell() = 0;
     // Writes the initial values of every parameter of the tree (the generic initialisation).
     virtual void initialise_all_parameters() = 0;
+    // Has the window read every parameter once its current command is over; nothing without one.
+    virtual void read_all_later() = 0;
+    // The calibration window, shown modally: `apply` is the handler of its two "Применить" buttons
+    // (true for the range correction) with the text typed beside the button. False, showing
+    // nothing, when there are no windows.
+    virtual bool calibration_dialog(const std::function<void(bool range, const std::string& typed)>& apply) = 0;
 };
 
 } // namespace zr740

@@ -33,7 +33,7 @@ void CZR740::calibrate()
 {
     Device& link = document_.link();
     Shell& shell = document_.shell();
-    shell.calibration_dialog([&link, &shell](bool range, const std::string& typed) {
+    document_.calibration_dialog([&link, &shell](bool range, const std::string& typed) {
         apply_correction(link, shell, range ? Correction::range : Correction::offset, typed);
     });
 }
@@ -102,7 +102,7 @@ void CZR740::initialise_device()
     link.open_port(true);
 
     if (shell.ask_yes_no(std::string(texts::reset_done), std::string(texts::app_title), Icon::information))
-        shell.post_command(command_ids::read_all);
+        document_.read_all_later();
 }
 
 void CZR740::on_reread_parameters_written()
@@ -110,7 +110,7 @@ void CZR740::on_reread_parameters_written()
     update_dependent_limits();
     Shell& shell = document_.shell();
     if (shell.ask_yes_no(std::string(texts::reread_question), std::string(texts::app_title), Icon::information))
-        shell.post_command(command_ids::read_all);
+        document_.read_all_later();
 }
 
 Parameter& CZR740::apply_parameter(bool broadcast)

@@ -29,21 +29,6 @@ std::string fill_percent_s(std::string_view pattern, std::string_view value)
     return replace_all(pattern, "%s", value);
 }
 
-void set_status_bit(RunState& run, std::uint32_t bit, bool on)
-{
-    if (on)
-        run.exit_status |= bit;
-    else
-        run.exit_status &= ~bit;
-}
-
-// A time-out turns into a protocol error once a later reply shows that the line works.
-void promote_timeout(RunState& run)
-{
-    std::uint32_t expected = exit_bits::no_reply;
-    run.exit_status.compare_exchange_strong(expected, exit_bits::protocol_error);
-}
-
 } // namespace
 
 DeviceIO::DeviceIO(RunState& run, Shell& shell, Settings& settings, std::vector<std::string> serial_ports)
@@ -193,7 +178,7 @@ int DeviceIO::korvel_exchange(std::uint16_t identifier, std::span<const std::uin
     int count = 0;
     if (identifier == korvel_unanswered_identifier) {
         sio_.transfer(request, received.data(), count, ReplyEnd::carriage_return);
-        promote_timeout(run_);
+        report(LinkFinding::reply_arrived);
         return 1;
     }
     int timeouts = 0;
@@ -205,25 +190,24 @@ int DeviceIO::korvel_exchange(std::uint16_t identifier, std::span<const std::uin
         if (result == transfer_timeout) {
             if (++timeouts >= max_timeouts) {
                 error = texts::timeout_no_link;
-                if (run_.exit_status.load() != exit_bits::protocol_error)
-                    run_.exit_status = exit_bits::no_reply;
+                report(LinkFinding::no_reply);
                 return 0;
             }
         } else if (result == transfer_line_error) {
             if (++line_errors >= max_line_errors) {
                 error = texts::wrong_port_settings;
-                run_.exit_status = exit_bits::protocol_error;
+                report(LinkFinding::line_failure);
                 return 0;
             }
         } else if (count >= 2 && received[0] == '#') {
             break;
         } else if (++lost_starts >= max_lost_starts) {
             error = texts::frame_start_lost;
-            run_.exit_status = exit_bits::protocol_error;
+            report(LinkFinding::line_failure);
             return 0;
         }
     }
-    promote_timeout(run_);
+    report(LinkFinding::reply_arrived);
 
     KorvelReply decoded;
     std::string message;
@@ -235,7 +219,7 @@ int DeviceIO::korvel_exchange(std::uint16_t identifier, std::span<const std::uin
         return 1;
     case KorvelVerdict::instrument_error:
         if (!decoded.data.empty()) {
-            run_.exit_status = exit_bits::instrument_error;
+            report(LinkFinding::instrument_refused);
             error = korvel_device_error_text(static_cast<std::int8_t>(decoded.data[0]));
         }
         return 0;
@@ -279,7 +263,7 @@ int DeviceIO::open_port_locked(bool show_message, std::string& refusal)
     // without a word. Closed, the transactions say that the port is not open.
     if (code != 0 && sio_.is_open())
         sio_.close();
-    set_status_bit(run_, exit_bits::port_unavailable, code != 0);
+    report(code != 0 ? LinkFinding::port_refused : LinkFinding::port_opened);
     if (code == 0)
         port_lost_ = false;
     if (code != 0 && show_message && !run_.started_with_options) {
@@ -301,7 +285,7 @@ bool DeviceIO::open_for_job()
     const int code = sio_.open();
     if (code != 0 && sio_.is_open())
         sio_.close();
-    set_status_bit(run_, exit_bits::port_unavailable, code != 0);
+    report(code != 0 ? LinkFinding::port_refused : LinkFinding::port_opened);
     if (code == 0)
         port_lost_ = false;
     return code == 0;
@@ -344,7 +328,7 @@ DeviceIO::LostPort DeviceIO::reopen_lost_port()
     const int code = sio_.open();
     if (code != 0 && sio_.is_open())
         sio_.close();
-    set_status_bit(run_, exit_bits::port_unavailable, code != 0);
+    report(code != 0 ? LinkFinding::port_refused : LinkFinding::port_opened);
     if (code != 0)
         return LostPort::missing;
     port_lost_ = false;
@@ -461,11 +445,11 @@ bool DeviceIO::find_instrument()
             run_.activity = 0;
             const auto found = identify(false);
             if (found & recognised) {
-                run_.exit_status &= ~(exit_bits::protocol_error | exit_bits::not_recognised);
+                report(LinkFinding::instrument_recognised);
                 return true;
             }
             if (found & answered)
-                run_.exit_status = exit_bits::not_recognised;
+                report(LinkFinding::instrument_not_recognised);
             else
                 sio_.automatic_converter = sio_.automatic_converter ? 0 : 1;
         }

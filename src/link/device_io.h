@@ -5,6 +5,7 @@
 // identifies the instrument.
 
 #include "link/frame_trace.h"
+#include "link/link_report.h"
 #include "link/sio.h"
 #include "model/instrument_version.h"
 #include "model/net_rs485prg.h"
@@ -81,6 +82,10 @@ public:
     std::uint8_t identify(IdentifyReport& report);
     void show(const IdentifyReport& report);
 
+    // Who hears what the link finds out (the run's exit policy); none by default. Set before any
+    // thread uses the link.
+    void set_report(LinkReport* report) { report_ = report; }
+
     Sio& sio() { return sio_; }
     NetRS485prg& link_settings() { return *link_settings_; }
     FrameTrace& trace() { return trace_; }
@@ -111,6 +116,11 @@ private:
                         std::vector<std::uint8_t>& reply, std::string& error);
     // After a transaction, with the transaction lock released.
     void release_lost_line();
+    void report(LinkFinding finding)
+    {
+        if (report_)
+            report_->note(finding);
+    }
 
     Sio sio_;
     FrameTrace trace_;
@@ -118,6 +128,7 @@ private:
     std::recursive_mutex io_lock_;
     std::recursive_mutex port_lock_;
     std::atomic<bool> port_lost_{false};
+    LinkReport* report_ = nullptr;
 };
 
 } // namespace zr740

@@ -4,7 +4,7 @@
 // settings and asks whether the program moves along and whether the command is also broadcast. OK
 // hands the boxes to the core's confirmation, which does the exchange, before the window closes.
 
-#include "platform/shell.h"
+#include "app/app_shell.h"
 
 #include <QDialog>
 

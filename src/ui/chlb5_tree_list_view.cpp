@@ -6,7 +6,7 @@
 #include "model/c_numbers.h"
 #include "model/model_texts.h"
 #include "model/text.h"
-#include "platform/shell.h"
+#include "app/app_shell.h"
 #include "platform/wait_cursor.h"
 #include "ui/chlb5_tree_list_ctrl.h"
 #include "ui/tree_item_delegate.h"

@@ -3,7 +3,7 @@
 // The main window's own texts: menus, prompts, captions and messages, marked for translation (see
 // ui_text.h). Texts of the core (engine, document, device) stay in their layers.
 
-#include "platform/shell.h"
+#include "app/app_shell.h"
 #include "ui/ui_text.h"
 
 #include <string_view>

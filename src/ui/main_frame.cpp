@@ -4,7 +4,7 @@
 #include "app/chlb5_doc.h"
 #include "app/engine_texts.h"
 #include "platform/settings_store.h"
-#include "platform/shell.h"
+#include "app/app_shell.h"
 #include "ui/chlb5_tree_list_view.h"
 #include "ui/frame_icons.h"
 #include "ui/frame_texts.h"

@@ -14,7 +14,7 @@
 #include "model/model_texts.h"
 #include "model/text.h"
 #include "platform/program_info.h"
-#include "platform/shell.h"
+#include "app/app_shell.h"
 #include "ui/chlb5_tree_list_view.h"
 #include "ui/frame_texts.h"
 #include "ui/qt_shell.h"

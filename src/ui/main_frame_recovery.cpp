@@ -8,7 +8,7 @@
 #include "app/recovery_file.h"
 #include "model/model_texts.h"
 #include "model/text.h"
-#include "platform/shell.h"
+#include "app/app_shell.h"
 #include "ui/chlb5_tree_list_view.h"
 #include "ui/frame_texts.h"
 #include "ui/modal_windows.h"

@@ -10,7 +10,7 @@
 // For tests the boxes can be kept from appearing: answers of the next questions are preset, and
 // every box (shown or answered from the preset queue) is recorded with its text, caption and icon.
 
-#include "platform/shell.h"
+#include "app/app_shell.h"
 #include "ui/window_post.h"
 
 #include <QObject>
@@ -31,7 +31,7 @@ namespace zr740::ui {
 
 class CProgressDlg;
 
-class QtShell : public QObject, public Shell {
+class QtShell : public QObject, public AppShell {
     Q_OBJECT
 public:
     // One box as the person saw it (or would have seen it).

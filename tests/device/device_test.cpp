@@ -41,6 +41,8 @@ public:
     Device& link() override { return link_; }
     Shell& shell() override { return shell_; }
     void initialise_all_parameters() override { ++initialisations; }
+    void read_all_later() override {}
+    bool calibration_dialog(const std::function<void(bool, const std::string&)>&) override { return false; }
 
     Parameter& at(const char* name) { return *root_->find_in_tree(name); }
     void set(const char* name, const char* value) { at(name).value_text = value; }

@@ -2,6 +2,7 @@
 // pseudo-terminal: identification, reads and writes with the instrument's byte placement, the retry
 // policy, broadcasts, faults, and the Korvel frame exchange.
 
+#include "app/exit_policy.h"
 #include "link/device.h"
 #include "platform/run_state.h"
 #include "platform/temp_dir.h"
@@ -27,6 +28,9 @@ const std::string description = std::string(ZR740_BINARY_DIR) + "/bin/zr740.dat"
 
 class DeviceIOTest : public ::testing::Test {
 protected:
+    // The run's exit code follows what the link finds, as in the program.
+    DeviceIOTest() { device.set_report(&exit_policy); }
+
     void start(SimulatorOptions options = {})
     {
         options.description_path = description;
@@ -64,6 +68,7 @@ protected:
     testing::RecordingShell shell;
     testing::MemorySettings settings;
     Device device{run, shell, settings, {}};
+    ExitPolicy exit_policy{run};
     std::unique_ptr<InstrumentSimulator> simulator;
 };
 

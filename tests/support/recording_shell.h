@@ -3,7 +3,7 @@
 // threads call it too (progress lines, messages at the end of a job), so recording is locked; a
 // test reads the records once the job has ended.
 
-#include "platform/shell.h"
+#include "app/app_shell.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -22,7 +22,7 @@ struct RecordedMessage {
     Owner owner;
 };
 
-class RecordingShell : public Shell {
+class RecordingShell : public AppShell {
 public:
     void message(const std::string& text, const std::string& caption, Icon icon, Owner owner) override
     {
