@@ -61,6 +61,7 @@ std::string LinkSetup::edit(std::size_t row, const std::string& text)
 {
     if (row >= rows_.size())
         return {};
+    std::lock_guard lock(link_.link_settings().values_lock());
     rows_[row]->set_value_from_input(text, false);
     return rows_[row]->value_text;
 }
@@ -136,12 +137,11 @@ void LinkSetup::do_scan()
         view_->enable_list(true);
         return;
     }
-    Parameter& baud_rate = *rows_[row];
+    const Parameter& baud_rate = *rows_[row];
     const std::string shown = baud_rate.value_text;
     if (!stopping()) {
         for (const auto& rate : scan_rates(baud_rate)) {
-            baud_rate.set_value_text(rate);
-            show(row);
+            set_value(row, rate);
             view_->set_status(fill_placeholders(setup_texts::scanning_at, {rate}), false);
             if (attempt()) {
                 view_->enable_list(true);
@@ -154,8 +154,7 @@ void LinkSetup::do_scan()
                 break;
         }
     }
-    baud_rate.set_value_text(shown);
-    show(row);
+    set_value(row, shown);
     if (!stopping())
         view_->set_status(std::string(setup_texts::link_failed), true);
     view_->enable_list(true);
@@ -166,11 +165,18 @@ void LinkSetup::do_factory_settings()
     for (std::size_t row = 0; row < rows_.size(); ++row) {
         if (equals_no_case(rows_[row]->name, network_names::port))
             continue;
-        rows_[row]->set_value_text(rows_[row]->init_text);
-        show(row);
+        set_value(row, rows_[row]->init_text);
     }
 }
 
-void LinkSetup::show(std::size_t row) { view_->show_value(row, rows_[row]->value_text); }
+void LinkSetup::set_value(std::size_t row, const std::string& text)
+{
+    {
+        // The window's tree shows these rows while the worker tries values in them.
+        std::lock_guard lock(link_.link_settings().values_lock());
+        rows_[row]->set_value_text(text);
+    }
+    view_->show_value(row, text);
+}
 
 } // namespace zr740

@@ -88,7 +88,8 @@ private:
     void do_connect();
     void do_scan();
     void do_factory_settings();
-    void show(std::size_t row);
+    // Puts a value into a row's parameter and shows it in the window.
+    void set_value(std::size_t row, const std::string& text);
 
     Device& link_;
     StopEvent& stop_;

@@ -338,6 +338,7 @@ DeviceIO::LostPort DeviceIO::reopen_lost_port()
 void DeviceIO::load_link_settings()
 {
     auto& settings = *link_settings_;
+    std::lock_guard lock(settings.values_lock());
     auto number = [&](std::string_view name, int& field) {
         if (const auto* parameter = settings.find(name))
             field = read_setting_number(parameter->value_text);

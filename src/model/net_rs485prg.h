@@ -6,6 +6,7 @@
 #include "model/net_rs485.h"
 #include "platform/settings_store.h"
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,18 @@ public:
 
     static constexpr int fixed_icon = 19;
 
+    // The values and flags of these parameters are read by whichever thread opens the line (and
+    // the connection setup's worker tries baud rates in them) while the window shows and edits
+    // them: across threads they are read and changed under this lock, held for a few statements
+    // only, never across a transaction or a box.
+    std::mutex& values_lock() const { return values_lock_; }
+
 private:
     void load();
 
     Settings& settings_;
     std::vector<std::string> serial_ports_;
+    mutable std::mutex values_lock_;
 };
 
 } // namespace zr740

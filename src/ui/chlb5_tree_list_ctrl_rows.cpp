@@ -12,6 +12,7 @@
 #include <QColor>
 
 #include <functional>
+#include <mutex>
 
 namespace zr740::ui {
 namespace {
@@ -185,6 +186,11 @@ QVariant CHLB5TreeListCtrl::data(const QModelIndex& index, int role) const
     const TreeNode* item = node(index);
     if (!item)
         return {};
+    // The program's link settings may be changed by the thread that opens the line meanwhile.
+    std::unique_lock<std::mutex> settings;
+    const NetRS485prg& link_settings = document_.link().link_settings();
+    if (item->parent && item->parent->element == &link_settings)
+        settings = std::unique_lock(link_settings.values_lock());
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole:

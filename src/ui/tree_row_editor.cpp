@@ -123,7 +123,19 @@ bool TreeRowEditor::commit_value(TreeNode& node, const std::string& text)
     if (parameter.factory_owned || text == parameter.value_text)
         return false;
     const SavedValue saved(parameter);
-    if (!parameter.set_value_from_input(text, false)) {
+    const bool program_setting = is_program_setting(node);
+    bool accepted = false;
+    {
+        // The thread that opens the line may be reading the program's link settings.
+        std::unique_lock<std::mutex> settings;
+        if (program_setting)
+            settings = std::unique_lock(document_.link().link_settings().values_lock());
+        accepted = parameter.set_value_from_input(text, false);
+        // The program's own settings are never written to the instrument: nothing is pending.
+        if (accepted && program_setting)
+            parameter.value_changed = 0;
+    }
+    if (!accepted) {
         shell_.message(refusal_text(parameter, text), utf8(texts::app_title), Icon::stop, Owner::main_window);
         return false;
     }
@@ -132,9 +144,7 @@ bool TreeRowEditor::commit_value(TreeNode& node, const std::string& text)
         if (auto* device = document_.device())
             device->on_log_parameter(parameter);
 
-    if (is_program_setting(node)) {
-        // The program's own settings are never written to the instrument: nothing is pending.
-        parameter.value_changed = 0;
+    if (program_setting) {
         document_.link().link_settings().save();
         document_.link().open_port(true);
         if (on_link_changed)
