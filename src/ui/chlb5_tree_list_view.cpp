@@ -250,30 +250,29 @@ Parameter* CHLB5TreeListView::selected_parameter() const
     return node->parameter;
 }
 
-bool CHLB5TreeListView::run_view_command(int id)
+bool CHLB5TreeListView::run_view_command(Command command)
 {
-    using namespace view_commands;
-    switch (id) {
-    case previous_problem:
-    case next_problem:
-        navigate(id == next_problem);
+    switch (command) {
+    case Command::previous_problem:
+    case Command::next_problem:
+        navigate(command == Command::next_problem);
         return true;
-    case read_branch:
-    case write_branch:
-    case write_changed_branch:
-    case compare_branch:
-        run_branch_command(id);
+    case Command::branch_read:
+    case Command::branch_write_all:
+    case Command::branch_write_changed:
+    case Command::branch_compare:
+        run_branch_command(command);
         return true;
-    case read_parameter:
-    case write_parameter: {
+    case Command::read_parameter:
+    case Command::write_parameter: {
         Parameter* parameter = selected_parameter();
-        const bool done = id == read_parameter ? document_.engine().read_one(parameter)
-                                               : document_.engine().write_one(parameter);
+        const bool done = command == Command::read_parameter ? document_.engine().read_one(parameter)
+                                                             : document_.engine().write_one(parameter);
         if (done)
             update_view();
         return true;
     }
-    case set_no_data:
+    case Command::set_no_data:
         if (Parameter* parameter = selected_parameter()) {
             parameter->value_text = zr740::texts::no_data;
             parameter->status_text.clear();
@@ -287,7 +286,7 @@ bool CHLB5TreeListView::run_view_command(int id)
     }
 }
 
-void CHLB5TreeListView::run_branch_command(int id)
+void CHLB5TreeListView::run_branch_command(Command command)
 {
     DescBranch* branch = selected_branch();
     if (!branch) {
@@ -297,14 +296,14 @@ void CHLB5TreeListView::run_branch_command(int id)
     }
     BatchEngine& engine = document_.engine();
     bool done = false;
-    switch (id) {
-    case view_commands::read_branch:
+    switch (command) {
+    case Command::branch_read:
         done = engine.read(branch);
         break;
-    case view_commands::write_branch:
+    case Command::branch_write_all:
         done = engine.write_all(branch);
         break;
-    case view_commands::write_changed_branch:
+    case Command::branch_write_changed:
         done = engine.write_changed(branch);
         break;
     default:
@@ -390,24 +389,24 @@ std::unique_ptr<QMenu> CHLB5TreeListView::context_menu(const QModelIndex& index)
         return nullptr;
     struct Item {
         const Text* text; // nullptr: a separator
-        int id;
+        Command command;
     };
     std::vector<Item> items;
     if (node->kind == Kind::element && node->branch) {
-        items = {{&texts::menu_read_branch, view_commands::read_branch},
-                 {&texts::menu_write_branch, view_commands::write_branch},
-                 {&texts::menu_write_changed, view_commands::write_changed_branch},
-                 {&texts::menu_compare_branch, view_commands::compare_branch}};
+        items = {{&texts::menu_read_branch, Command::branch_read},
+                 {&texts::menu_write_branch, Command::branch_write_all},
+                 {&texts::menu_write_changed, Command::branch_write_changed},
+                 {&texts::menu_compare_branch, Command::branch_compare}};
     } else if (node->kind == Kind::parameter && !editor_->is_program_setting(*node)) {
         // The program's own link settings are edited in place only: read from the instrument or
         // emptied to "Нет данных" they would become a baud rate or an address that cannot connect.
         const Parameter& parameter = *node->parameter;
-        items.push_back({&texts::menu_read_parameter, view_commands::read_parameter});
+        items.push_back({&texts::menu_read_parameter, Command::read_parameter});
         // A parameter the instrument does not have cannot be written to it.
         if (parameter.exchangeable && parameter.linear_index >= 0)
-            items.push_back({&texts::menu_write_parameter, view_commands::write_parameter});
-        items.push_back({nullptr, 0});
-        items.push_back({&texts::menu_set_no_data, view_commands::set_no_data});
+            items.push_back({&texts::menu_write_parameter, Command::write_parameter});
+        items.push_back({nullptr, {}});
+        items.push_back({&texts::menu_set_no_data, Command::set_no_data});
     } else {
         return nullptr;
     }
@@ -419,8 +418,8 @@ std::unique_ptr<QMenu> CHLB5TreeListView::context_menu(const QModelIndex& index)
             continue;
         }
         QAction* action = menu->addAction(q(*item.text));
-        action->setData(item.id);
-        connect(action, &QAction::triggered, this, [this, id = item.id] { run_view_command(id); });
+        action->setData(number(item.command));
+        connect(action, &QAction::triggered, this, [this, command = item.command] { run_view_command(command); });
     }
     return menu;
 }

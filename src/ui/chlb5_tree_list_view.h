@@ -4,6 +4,7 @@
 // and single-parameter commands, the navigation between problem parameters, and the scanner rows
 // fed from the scanners' result queue.
 
+#include "ui/command.h"
 #include "ui/window_post.h"
 
 #include <QTreeView>
@@ -27,17 +28,17 @@ class TreeItemDelegate;
 class TreeRowEditor;
 struct TreeNode;
 
-// Commands the view handles.
+// The view's commands by their numbers, under the names code written against the numbers knows.
 namespace view_commands {
-inline constexpr int previous_problem = 276;
-inline constexpr int next_problem = 277;
-inline constexpr int read_branch = 279;
-inline constexpr int write_branch = 280;
-inline constexpr int write_changed_branch = 281;
-inline constexpr int compare_branch = 282;
-inline constexpr int read_parameter = 32808;
-inline constexpr int write_parameter = 32809;
-inline constexpr int set_no_data = 32811;
+inline constexpr int previous_problem = number(Command::previous_problem);
+inline constexpr int next_problem = number(Command::next_problem);
+inline constexpr int read_branch = number(Command::branch_read);
+inline constexpr int write_branch = number(Command::branch_write_all);
+inline constexpr int write_changed_branch = number(Command::branch_write_changed);
+inline constexpr int compare_branch = number(Command::branch_compare);
+inline constexpr int read_parameter = number(Command::read_parameter);
+inline constexpr int write_parameter = number(Command::write_parameter);
+inline constexpr int set_no_data = number(Command::set_no_data);
 } // namespace view_commands
 
 class CHLB5TreeListView : public QWidget {
@@ -55,8 +56,9 @@ public:
     void update_view();
     // New scanner results are queued (called on the window thread).
     void take_scan_results();
-    // 276, 277, 279-282, 32808, 32809, 32811; false for any other id.
-    bool run_view_command(int id);
+    // The branch, navigation and single-parameter commands; false for any other command.
+    bool run_view_command(Command command);
+    bool run_view_command(int id) { return run_view_command(static_cast<Command>(id)); }
     QTreeView* tree() const;
     // The exchange thread's outcomes that wait: applied to the document and their rows repainted
     // (called on the window thread, which owns the values).
@@ -76,7 +78,7 @@ signals:
 private:
     void on_expanded(const QModelIndex& index);
     void show_context_menu(const QPoint& position);
-    void run_branch_command(int id);
+    void run_branch_command(Command command);
     void navigate(bool forward);
     void select(TreeNode& node);
     TreeNode* current_node() const;

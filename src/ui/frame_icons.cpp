@@ -1,7 +1,5 @@
 #include "ui/frame_icons.h"
 
-#include "ui/frame_texts.h"
-
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -9,9 +7,7 @@
 namespace zr740::ui {
 namespace {
 
-namespace ids = texts::ids;
-
-// Every picture is drawn on a 32 x 32 grid and rendered at the sizes menus and toolbars ask for.
+// The grid every picture is drawn on.
 constexpr double grid = 32.0;
 
 const QColor outline(60, 60, 60);
@@ -106,205 +102,210 @@ void draw_problem(QPainter& p, bool up)
     p.drawPoint(QPointF(16, top + 13));
 }
 
-void draw(QPainter& p, int command)
+// The jobs' pictures: the whole tree's have the instrument on the right, a branch's the branch's
+// rows on the left; an arrow from the instrument reads, one to it writes, two lines compare.
+struct JobSide {
+    void (*mark)(QPainter&);
+    QPointF instrument_end; // the instrument's end of an arrow
+    QPointF far_end;
+    double compare_left;
+    double compare_right;
+};
+const JobSide whole_tree{draw_instrument, QPointF(15, 16), QPointF(2, 16), 2, 12};
+const JobSide selected_branch{draw_branch_mark, QPointF(30, 16), QPointF(14, 16), 16, 29};
+
+void draw_read(QPainter& p, const JobSide& side)
 {
-    switch (command) {
-    case ids::file_new:
-        draw_page(p, QRectF(7, 3, 18, 26));
-        break;
-    case ids::file_open:
-        p.setPen(QPen(outline, 1.2));
-        p.setBrush(folder_yellow.darker(115));
-        p.drawRect(QRectF(3, 7, 24, 19));
-        p.setBrush(folder_yellow);
-        p.drawPolygon(QPolygonF({QPointF(3, 26), QPointF(8, 13), QPointF(30, 13), QPointF(27, 26)}));
-        break;
-    case ids::file_save:
-    case ids::file_save_as:
-        p.setPen(QPen(outline, 1.2));
-        p.setBrush(read_blue);
-        p.drawRoundedRect(QRectF(4, 4, 24, 24), 2, 2);
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(9, 4, 14, 9));
-        p.setBrush(QColor(220, 220, 220));
-        p.drawRect(QRectF(9, 18, 14, 10));
-        break;
-    case ids::read_all:
-        draw_instrument(p);
-        draw_arrow(p, QPointF(15, 16), QPointF(2, 16), read_blue);
-        break;
-    case ids::write_all:
-        draw_instrument(p);
-        draw_arrow(p, QPointF(2, 16), QPointF(15, 16), write_red);
-        break;
-    case ids::write_changed:
-        draw_instrument(p);
-        draw_arrow(p, QPointF(2, 16), QPointF(15, 16), changed_green);
-        break;
-    case ids::compare:
-        draw_instrument(p);
-        p.setPen(QPen(read_blue, 3));
-        p.drawLine(QPointF(2, 12), QPointF(12, 12));
-        p.drawLine(QPointF(2, 20), QPointF(12, 20));
-        break;
-    case ids::branch_read:
-        draw_branch_mark(p);
-        draw_arrow(p, QPointF(30, 16), QPointF(14, 16), read_blue);
-        break;
-    case ids::branch_write_all:
-        draw_branch_mark(p);
-        draw_arrow(p, QPointF(14, 16), QPointF(30, 16), write_red);
-        break;
-    case ids::branch_write_changed:
-        draw_branch_mark(p);
-        draw_arrow(p, QPointF(14, 16), QPointF(30, 16), changed_green);
-        break;
-    case ids::branch_compare:
-        draw_branch_mark(p);
-        p.setPen(QPen(read_blue, 3));
-        p.drawLine(QPointF(16, 12), QPointF(29, 12));
-        p.drawLine(QPointF(16, 20), QPointF(29, 20));
-        break;
-    case ids::initialise: {
-        draw_instrument(p);
-        p.setPen(QPen(changed_green, 3, Qt::SolidLine, Qt::FlatCap));
-        p.setBrush(Qt::NoBrush);
-        p.drawArc(QRectF(1, 8, 14, 14), 60 * 16, 270 * 16);
-        p.setPen(QPen(changed_green.darker(130), 1));
-        p.setBrush(changed_green);
-        p.drawPolygon(QPolygonF({QPointF(9, 4), QPointF(15, 9), QPointF(8, 12)}));
-        break;
-    }
-    case ids::apply:
-        draw_instrument(p);
-        p.setPen(QPen(changed_green, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.setBrush(Qt::NoBrush);
-        p.drawPolyline(QPolygonF({QPointF(2, 16), QPointF(6, 21), QPointF(13, 9)}));
-        break;
-    case ids::link_check:
-        draw_instrument(p);
-        p.setPen(QPen(read_blue, 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawArc(QRectF(-4, 10, 12, 12), -50 * 16, 100 * 16);
-        p.drawArc(QRectF(-10, 5, 22, 22), -45 * 16, 90 * 16);
-        break;
-    case ids::single_point:
-        draw_instrument(p);
-        p.setPen(QPen(read_blue, 2));
-        p.setBrush(Qt::white);
-        p.drawEllipse(QRectF(1, 9, 13, 13));
-        p.drawLine(QPointF(7.5, 15.5), QPointF(7.5, 11));
-        p.drawLine(QPointF(7.5, 15.5), QPointF(11, 15.5));
-        break;
-    case ids::previous_problem:
-        draw_problem(p, true);
-        break;
-    case ids::next_problem:
-        draw_problem(p, false);
-        break;
-    case ids::about:
-        draw_round_sign(p, read_blue, "i");
-        break;
-    case ids::help:
-        draw_round_sign(p, read_blue, "?");
-        break;
-    case ids::html_export:
-        draw_page(p, QRectF(4, 3, 18, 26));
-        p.setPen(QPen(read_blue, 2));
-        for (double y : {12.0, 17.0, 22.0})
-            p.drawLine(QPointF(8, y), QPointF(18, y));
-        draw_arrow(p, QPointF(18, 24), QPointF(31, 24), changed_green);
-        break;
-    case ids::calibration:
-        draw_instrument(p);
-        p.setPen(QPen(outline, 1.2));
-        p.setBrush(QColor(250, 210, 60));
-        p.drawRect(QRectF(2, 12, 11, 8));
-        p.setPen(QPen(outline, 1));
-        for (double x : {4.0, 6.5, 9.0, 11.5})
-            p.drawLine(QPointF(x, 12), QPointF(x, 15));
-        break;
-    case ids::port_setup:
-        p.setPen(QPen(outline, 1.2));
-        p.setBrush(instrument_body);
-        p.drawPolygon(QPolygonF({QPointF(3, 10), QPointF(29, 10), QPointF(25, 22), QPointF(7, 22)}));
-        p.setBrush(QColor(240, 240, 240));
-        for (double x : {9.0, 14.0, 19.0})
-            p.drawEllipse(QRectF(x, 13, 3, 3));
-        for (double x : {11.5, 16.5})
-            p.drawEllipse(QRectF(x, 17, 3, 3));
-        break;
-    case ids::app_exit:
-        p.setPen(QPen(outline, 1.2));
-        p.setBrush(QColor(150, 110, 70));
-        p.drawRect(QRectF(5, 3, 14, 26));
-        draw_arrow(p, QPointF(14, 16), QPointF(31, 16), write_red);
-        break;
-    default:
-        break;
-    }
+    side.mark(p);
+    draw_arrow(p, side.instrument_end, side.far_end, read_blue);
 }
 
-bool drawn(int command)
+void draw_write(QPainter& p, const JobSide& side, const QColor& colour)
 {
-    switch (command) {
-    case ids::file_new:
-    case ids::file_open:
-    case ids::file_save:
-    case ids::file_save_as:
-    case ids::read_all:
-    case ids::write_all:
-    case ids::write_changed:
-    case ids::compare:
-    case ids::branch_read:
-    case ids::branch_write_all:
-    case ids::branch_write_changed:
-    case ids::branch_compare:
-    case ids::initialise:
-    case ids::apply:
-    case ids::link_check:
-    case ids::single_point:
-    case ids::previous_problem:
-    case ids::next_problem:
-    case ids::about:
-    case ids::help:
-    case ids::html_export:
-    case ids::calibration:
-    case ids::port_setup:
-    case ids::app_exit:
-        return true;
-    default:
-        return false;
-    }
+    side.mark(p);
+    draw_arrow(p, side.far_end, side.instrument_end, colour);
 }
 
-const char* theme_name(int command)
+void draw_compare(QPainter& p, const JobSide& side)
 {
-    switch (command) {
-    case ids::file_new:
-        return "document-new";
-    case ids::file_open:
-        return "document-open";
-    case ids::file_save:
-        return "document-save";
-    case ids::file_save_as:
-        return "document-save-as";
-    case ids::app_exit:
-        return "application-exit";
-    case ids::help:
-        return "help-contents";
-    case ids::about:
-        return "help-about";
-    default:
-        return nullptr;
-    }
+    side.mark(p);
+    p.setPen(QPen(read_blue, 3));
+    p.drawLine(QPointF(side.compare_left, 12), QPointF(side.compare_right, 12));
+    p.drawLine(QPointF(side.compare_left, 20), QPointF(side.compare_right, 20));
 }
 
 } // namespace
 
-QIcon drawn_icon(int command)
+namespace pictures {
+
+void file_new(QPainter& p)
 {
-    if (!drawn(command))
+    draw_page(p, QRectF(7, 3, 18, 26));
+}
+
+void file_open(QPainter& p)
+{
+    p.setPen(QPen(outline, 1.2));
+    p.setBrush(folder_yellow.darker(115));
+    p.drawRect(QRectF(3, 7, 24, 19));
+    p.setBrush(folder_yellow);
+    p.drawPolygon(QPolygonF({QPointF(3, 26), QPointF(8, 13), QPointF(30, 13), QPointF(27, 26)}));
+}
+
+void file_save(QPainter& p)
+{
+    p.setPen(QPen(outline, 1.2));
+    p.setBrush(read_blue);
+    p.drawRoundedRect(QRectF(4, 4, 24, 24), 2, 2);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(9, 4, 14, 9));
+    p.setBrush(QColor(220, 220, 220));
+    p.drawRect(QRectF(9, 18, 14, 10));
+}
+
+void app_exit(QPainter& p)
+{
+    p.setPen(QPen(outline, 1.2));
+    p.setBrush(QColor(150, 110, 70));
+    p.drawRect(QRectF(5, 3, 14, 26));
+    draw_arrow(p, QPointF(14, 16), QPointF(31, 16), write_red);
+}
+
+void read_all(QPainter& p)
+{
+    draw_read(p, whole_tree);
+}
+
+void write_all(QPainter& p)
+{
+    draw_write(p, whole_tree, write_red);
+}
+
+void write_changed(QPainter& p)
+{
+    draw_write(p, whole_tree, changed_green);
+}
+
+void compare(QPainter& p)
+{
+    draw_compare(p, whole_tree);
+}
+
+void initialise(QPainter& p)
+{
+    draw_instrument(p);
+    p.setPen(QPen(changed_green, 3, Qt::SolidLine, Qt::FlatCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(1, 8, 14, 14), 60 * 16, 270 * 16);
+    p.setPen(QPen(changed_green.darker(130), 1));
+    p.setBrush(changed_green);
+    p.drawPolygon(QPolygonF({QPointF(9, 4), QPointF(15, 9), QPointF(8, 12)}));
+}
+
+void apply(QPainter& p)
+{
+    draw_instrument(p);
+    p.setPen(QPen(changed_green, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(QPolygonF({QPointF(2, 16), QPointF(6, 21), QPointF(13, 9)}));
+}
+
+void single_point(QPainter& p)
+{
+    draw_instrument(p);
+    p.setPen(QPen(read_blue, 2));
+    p.setBrush(Qt::white);
+    p.drawEllipse(QRectF(1, 9, 13, 13));
+    p.drawLine(QPointF(7.5, 15.5), QPointF(7.5, 11));
+    p.drawLine(QPointF(7.5, 15.5), QPointF(11, 15.5));
+}
+
+void link_check(QPainter& p)
+{
+    draw_instrument(p);
+    p.setPen(QPen(read_blue, 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(-4, 10, 12, 12), -50 * 16, 100 * 16);
+    p.drawArc(QRectF(-10, 5, 22, 22), -45 * 16, 90 * 16);
+}
+
+void port_setup(QPainter& p)
+{
+    p.setPen(QPen(outline, 1.2));
+    p.setBrush(instrument_body);
+    p.drawPolygon(QPolygonF({QPointF(3, 10), QPointF(29, 10), QPointF(25, 22), QPointF(7, 22)}));
+    p.setBrush(QColor(240, 240, 240));
+    for (double x : {9.0, 14.0, 19.0})
+        p.drawEllipse(QRectF(x, 13, 3, 3));
+    for (double x : {11.5, 16.5})
+        p.drawEllipse(QRectF(x, 17, 3, 3));
+}
+
+void branch_read(QPainter& p)
+{
+    draw_read(p, selected_branch);
+}
+
+void branch_write_all(QPainter& p)
+{
+    draw_write(p, selected_branch, write_red);
+}
+
+void branch_write_changed(QPainter& p)
+{
+    draw_write(p, selected_branch, changed_green);
+}
+
+void branch_compare(QPainter& p)
+{
+    draw_compare(p, selected_branch);
+}
+
+void previous_problem(QPainter& p)
+{
+    draw_problem(p, true);
+}
+
+void next_problem(QPainter& p)
+{
+    draw_problem(p, false);
+}
+
+void calibration(QPainter& p)
+{
+    draw_instrument(p);
+    p.setPen(QPen(outline, 1.2));
+    p.setBrush(QColor(250, 210, 60));
+    p.drawRect(QRectF(2, 12, 11, 8));
+    p.setPen(QPen(outline, 1));
+    for (double x : {4.0, 6.5, 9.0, 11.5})
+        p.drawLine(QPointF(x, 12), QPointF(x, 15));
+}
+
+void help(QPainter& p)
+{
+    draw_round_sign(p, read_blue, "?");
+}
+
+void html_export(QPainter& p)
+{
+    draw_page(p, QRectF(4, 3, 18, 26));
+    p.setPen(QPen(read_blue, 2));
+    for (double y : {12.0, 17.0, 22.0})
+        p.drawLine(QPointF(8, y), QPointF(18, y));
+    draw_arrow(p, QPointF(18, 24), QPointF(31, 24), changed_green);
+}
+
+void about(QPainter& p)
+{
+    draw_round_sign(p, read_blue, "i");
+}
+
+} // namespace pictures
+
+QIcon drawn_icon(Drawing drawing)
+{
+    if (!drawing)
         return {};
     QIcon icon;
     for (int size : {16, 24, 32, 48}) {
@@ -313,21 +314,20 @@ QIcon drawn_icon(int command)
         QPainter painter(&pixmap);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.scale(size / grid, size / grid);
-        draw(painter, command);
+        drawing(painter);
         painter.end();
         icon.addPixmap(pixmap);
     }
     return icon;
 }
 
-QIcon command_icon(int command)
+QIcon picture_icon(const Picture& picture)
 {
     // The theme's pictures are used only for the file and help commands, which every desktop
     // draws; the instrument's own commands keep the drawn set, so the toolbar stays of one style.
-    const char* name = theme_name(command);
-    if (name && QIcon::hasThemeIcon(QString::fromLatin1(name)))
-        return QIcon::fromTheme(QString::fromLatin1(name));
-    return drawn_icon(command);
+    if (picture.theme && QIcon::hasThemeIcon(QString::fromLatin1(picture.theme)))
+        return QIcon::fromTheme(QString::fromLatin1(picture.theme));
+    return drawn_icon(picture.drawing);
 }
 
 } // namespace zr740::ui

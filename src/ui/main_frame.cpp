@@ -6,6 +6,7 @@
 #include "platform/settings_store.h"
 #include "app/app_shell.h"
 #include "ui/chlb5_tree_list_view.h"
+#include "ui/command_table.h"
 #include "ui/frame_icons.h"
 #include "ui/frame_texts.h"
 #include "ui/qt_shell.h"
@@ -22,21 +23,18 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace zr740::ui {
 namespace {
 
-namespace ids = texts::ids;
-
-// The command's status text, then after "\n" its tooltip; empty for a command without a prompt.
-QString prompt_of(int id)
+// A text of the command table; an empty one stays empty.
+QString table_text(Text text)
 {
-    for (const auto& prompt : texts::prompts)
-        if (prompt.id == id)
-            return q(prompt.text);
-    return {};
+    return text.source().empty() ? QString() : q(text);
 }
 
-constexpr int recent_count = 4;
+constexpr int recent_count = recent_file_count;
 constexpr const char* recent_key = "Recent File";
 
 } // namespace
@@ -98,102 +96,63 @@ CMainFrame::~CMainFrame()
         shell_.set_main_window(nullptr);
 }
 
-QAction* CMainFrame::add_command(QMenu* menu, int id, Text text, const char* shortcut)
+QAction* CMainFrame::add_action(QMenu* menu, const CommandEntry& entry, Command command)
 {
-    return add_action(menu, id, q(text), shortcut);
-}
-
-QAction* CMainFrame::add_action(QMenu* menu, int id, const QString& text, const char* shortcut)
-{
-    auto* action = new QAction(text, this);
-    action->setData(id);
-    action->setIcon(command_icon(id));
-    const QString prompt = prompt_of(id);
+    auto* action = new QAction(table_text(entry.text), this);
+    action->setData(number(command));
+    action->setIcon(picture_icon(entry.picture));
+    const QString prompt = table_text(entry.prompt);
     const qsizetype tip = prompt.indexOf(u'\n');
     action->setStatusTip(prompt.left(tip < 0 ? prompt.size() : tip));
     if (tip >= 0)
         action->setToolTip(prompt.mid(tip + 1));
-    if (shortcut)
-        action->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
-    connect(action, &QAction::triggered, this, [this, id] { run_command(id); });
+    if (entry.shortcut)
+        action->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));
+    action->setCheckable(entry.checkable);
+    connect(action, &QAction::triggered, this, [this, command] { run_command(command); });
     if (menu)
         menu->addAction(action);
     else
         addAction(action);
-    actions_[id] = action;
+    actions_[command] = action;
     return action;
+}
+
+QMenu* CMainFrame::menu(Menu which, std::map<Menu, QMenu*>& made)
+{
+    if (const auto found = made.find(which); found != made.end())
+        return found->second;
+    const auto entry = std::ranges::find(menu_table(), which, &MenuEntry::menu);
+    QMenu* created = nullptr;
+    if (entry->parent == Menu::none) {
+        created = menuBar()->addMenu(q(entry->title));
+    } else {
+        QMenu* parent = menu(entry->parent, made);
+        if (entry->separator_before)
+            parent->addSeparator();
+        created = parent->addMenu(q(entry->title));
+    }
+    // Check marks and enabled states follow the run's state whenever a menu opens.
+    connect(created, &QMenu::aboutToShow, this, &CMainFrame::refresh_commands);
+    made[which] = created;
+    return created;
 }
 
 void CMainFrame::build_menus()
 {
-    QMenuBar* bar = menuBar();
-    file_menu_ = bar->addMenu(q(texts::menu_file));
-    add_command(file_menu_, ids::file_new, texts::item_new, "Ctrl+N");
-    add_command(file_menu_, ids::file_open, texts::item_open, "Ctrl+O");
-    add_command(file_menu_, ids::file_save, texts::item_save, "Ctrl+S");
-    add_command(file_menu_, ids::file_save_as, texts::item_save_as);
-    file_menu_->addSeparator();
-    recent_anchor_ = file_menu_->addSeparator();
-    for (int i = 0; i < recent_count; ++i) {
-        auto* action = new QAction(this);
-        action->setData(ids::recent_file_1 + i);
-        action->setStatusTip(prompt_of(ids::recent_file_1));
-        connect(action, &QAction::triggered, this, [this, i] { run_command(ids::recent_file_1 + i); });
-        file_menu_->insertAction(recent_anchor_, action);
-        recent_actions_.push_back(action);
-        actions_[ids::recent_file_1 + i] = action;
+    std::map<Menu, QMenu*> made;
+    for (const CommandEntry& entry : command_table()) {
+        QMenu* in = entry.menu == Menu::none ? nullptr : menu(entry.menu, made);
+        if (in && entry.separator_before)
+            in->addSeparator();
+        if (entry.command != Command::recent_file_1) {
+            add_action(in, entry, entry.command);
+            continue;
+        }
+        // The recent-file list: its entries get their texts from the list, see refresh_recent_menu.
+        for (int i = 0; i < recent_count; ++i)
+            recent_actions_.push_back(add_action(in, entry, static_cast<Command>(number(entry.command) + i)));
     }
-    add_command(file_menu_, ids::app_exit, texts::item_exit);
-
-    QMenu* device = bar->addMenu(q(texts::menu_device));
-    add_command(device, ids::read_all, texts::item_read_all, "Alt+R");
-    add_command(device, ids::write_all, texts::item_write_all, "Alt+W");
-    add_command(device, ids::write_changed, texts::item_write_changed, "Alt+U");
-    add_command(device, ids::compare, texts::item_compare, "Alt+C");
-    device->addSeparator();
-    QMenu* service = device->addMenu(q(texts::menu_service));
-    add_command(service, ids::initialise, texts::item_initialise);
-    add_command(service, ids::apply, texts::item_apply, "Alt+A");
-    device->addSeparator();
-    add_command(device, ids::single_point, texts::item_single_point, "Alt+S");
-    add_command(device, ids::link_check, texts::item_link_check, "Alt+N");
-    QMenu* converter = device->addMenu(q(texts::menu_converter));
-    add_command(converter, ids::converter_automatic, texts::item_converter_automatic)->setCheckable(true);
-    add_command(converter, ids::converter_semi, texts::item_converter_semi)->setCheckable(true);
-    add_command(device, ids::port_setup, texts::item_port_setup);
-
-    QMenu* tree = bar->addMenu(q(texts::menu_tree));
-    add_command(tree, ids::branch_read, texts::item_branch_read, "Ctrl+Alt+R");
-    add_command(tree, ids::branch_write_all, texts::item_branch_write_all, "Ctrl+Alt+W");
-    add_command(tree, ids::branch_write_changed, texts::item_branch_write_changed, "Ctrl+Alt+U");
-    add_command(tree, ids::branch_compare, texts::item_branch_compare, "Ctrl+Alt+C");
-    tree->addSeparator();
-    add_command(tree, ids::previous_problem, texts::item_previous_problem, "Alt+Up");
-    add_command(tree, ids::next_problem, texts::item_next_problem, "Alt+Down");
-
-    QMenu* modes = bar->addMenu(q(texts::menu_modes));
-    add_command(modes, ids::auto_read, texts::item_auto_read)->setCheckable(true);
-    add_command(modes, ids::immediate_write, texts::item_immediate_write)->setCheckable(true);
-    add_command(modes, ids::no_attributes, texts::item_no_attributes)->setCheckable(true);
-    modes->addSeparator();
-    add_command(modes, ids::calibration, texts::item_calibration);
-    modes->addSeparator();
-    add_command(modes, ids::toolbar, texts::item_toolbar)->setCheckable(true);
-    add_command(modes, ids::status_bar, texts::item_status_bar)->setCheckable(true);
-
-    QMenu* help = bar->addMenu(q(texts::menu_help));
-    add_command(help, ids::help, texts::item_help);
-    add_command(help, ids::html_export, texts::item_html_export);
-    help->addSeparator();
-    add_command(help, ids::about, texts::item_about);
-
-    // Keys without a menu item: F1 for the help, Alt+I for the INIT command.
-    add_action(nullptr, ids::help_key, QString(), "F1");
-    add_action(nullptr, ids::init_command, QString(), "Alt+I");
-
-    // Check marks and enabled states follow the run's state whenever a menu opens.
-    for (QMenu* menu : {file_menu_, device, service, converter, tree, modes, help})
-        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::refresh_commands);
 }
 
 void CMainFrame::build_toolbar()
@@ -201,16 +160,15 @@ void CMainFrame::build_toolbar()
     toolbar_ = addToolBar(q(texts::toolbar_caption));
     toolbar_->setObjectName("toolbar");
     toolbar_->setIconSize(QSize(24, 24));
-    const int layout[] = {ids::file_new,       ids::file_open,     ids::file_save,        0,
-                          ids::read_all,       ids::write_all,     ids::write_changed,    0,
-                          ids::branch_read,    ids::branch_write_all, ids::branch_write_changed, 0,
-                          ids::initialise,     0,                  ids::previous_problem, ids::next_problem,
-                          0,                   ids::about};
-    for (int id : layout) {
-        if (id == 0)
+    std::vector<const CommandEntry*> buttons;
+    for (const CommandEntry& entry : command_table())
+        if (entry.toolbar != 0)
+            buttons.push_back(&entry);
+    std::ranges::sort(buttons, {}, &CommandEntry::toolbar);
+    for (const CommandEntry* button : buttons) {
+        if (button->toolbar_gap)
             toolbar_->addSeparator();
-        else
-            toolbar_->addAction(actions_.at(id));
+        toolbar_->addAction(actions_.at(button->command));
     }
 }
 
@@ -228,9 +186,9 @@ void CMainFrame::build_status_bar()
     bar->showMessage(q(texts::idle_prompt));
 }
 
-QAction* CMainFrame::action(int id) const
+QAction* CMainFrame::action(Command command) const
 {
-    const auto found = actions_.find(id);
+    const auto found = actions_.find(command);
     return found == actions_.end() ? nullptr : found->second;
 }
 
@@ -246,17 +204,17 @@ void CMainFrame::refresh_commands()
 {
     AppContext& context = document_.context();
     const auto* device = document_.device();
-    action(ids::auto_read)->setChecked(context.auto_read);
-    action(ids::immediate_write)->setChecked(context.immediate_write);
-    action(ids::no_attributes)->setChecked(no_attributes_);
+    action(Command::auto_read)->setChecked(context.auto_read);
+    action(Command::immediate_write)->setChecked(context.immediate_write);
+    action(Command::no_attributes)->setChecked(no_attributes_);
     const int converter = document_.link().sio().automatic_converter;
-    action(ids::converter_automatic)->setChecked(converter == 1);
-    action(ids::converter_semi)->setChecked(converter == 0);
-    action(ids::initialise)->setEnabled(device != nullptr);
-    action(ids::init_command)->setEnabled(device != nullptr);
-    action(ids::calibration)->setEnabled(device != nullptr && device->supports_calibration());
-    action(ids::toolbar)->setChecked(toolbar_ && toolbar_->isVisibleTo(this));
-    action(ids::status_bar)->setChecked(statusBar()->isVisibleTo(this));
+    action(Command::converter_automatic)->setChecked(converter == 1);
+    action(Command::converter_semi)->setChecked(converter == 0);
+    action(Command::initialise)->setEnabled(device != nullptr);
+    action(Command::init_command)->setEnabled(device != nullptr);
+    action(Command::calibration)->setEnabled(device != nullptr && device->supports_calibration());
+    action(Command::toolbar)->setChecked(toolbar_ && toolbar_->isVisibleTo(this));
+    action(Command::status_bar)->setChecked(statusBar()->isVisibleTo(this));
 }
 
 void CMainFrame::refresh_recent_menu()

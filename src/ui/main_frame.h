@@ -1,10 +1,11 @@
 #pragma once
 // The main window: menu bar, toolbar and status bar around the tree list view of the document.
-// Every command (menu item, toolbar button, accelerator, command posted by the core) is a number
-// that `run_command` dispatches; the program modes are the check marks of their menu items, bound
-// to the run's shared state so the core sees what the person sees.
+// Every command (menu item, toolbar button, accelerator, command posted by the core) is a Command
+// that `run_command` dispatches; the menus, toolbar and keys are built from the command table
+// (command_table.h). The program modes are the check marks of their menu items, bound to the run's
+// shared state so the core sees what the person sees.
 
-#include "ui/ui_text.h"
+#include "ui/command.h"
 
 #include <QMainWindow>
 #include <QPoint>
@@ -29,6 +30,8 @@ class Settings;
 namespace zr740::ui {
 
 class CHLB5TreeListView;
+struct CommandEntry;
+enum class Menu;
 class QtShell;
 
 // The caption of a description variant ("ЗР740", "ЗР740(old)", "<неизвестен>").
@@ -44,14 +47,18 @@ public:
 
     // Fills the view from the document's tree (after the document was created or replaced).
     void initial_update();
-    // Runs a command by its number; false for a number that is no command of this window.
-    bool run_command(int id);
+    // Runs a command; false for one that is no command of this window.
+    bool run_command(Command command);
+    // The same by its number (QAction data, posted commands).
+    bool run_command(int id) { return run_command(static_cast<Command>(id)); }
     // Commands posted by the core: the run's own first (an unattended run's jobs), then the
     // window's.
     void posted_command(int id);
     std::function<bool(int)> app_command;
 
-    QAction* action(int id) const;
+    // The command's action; nullptr for a command without one.
+    QAction* action(Command command) const;
+    QAction* action(int id) const { return action(static_cast<Command>(id)); }
     CHLB5TreeListView* view() const { return view_; }
     CHLB5Doc& document() const { return document_; }
     QToolBar* tool_bar() const { return toolbar_; }
@@ -95,23 +102,29 @@ protected:
 
 private:
     void build_menus();
+    // The menu of the command table, made on first use where the menu table puts it.
+    QMenu* menu(Menu which, std::map<Menu, QMenu*>& made);
     void build_toolbar();
     void build_status_bar();
-    QAction* add_command(QMenu* menu, int id, Text text, const char* shortcut = nullptr);
-    // The same for any text (empty: a key without a menu item); without a menu on the window itself.
-    QAction* add_action(QMenu* menu, int id, const QString& text, const char* shortcut);
+    // The row's action as `command` (a recent-file entry's own number); without a menu it is a key
+    // of the window itself.
+    QAction* add_action(QMenu* menu, const CommandEntry& entry, Command command);
     void refresh_commands();
     void refresh_recent_menu();
     void update_caption();
 
-    // Commands.
+    // Commands, by group; each says whether the command was one of its group.
+    bool run_file_command(Command command);
+    bool run_device_command(Command command);
+    bool run_mode_command(Command command);
+    bool run_help_command(Command command);
     bool confirm_discard();
     void file_new();
     void file_open();
     bool file_save();
     bool file_save_as();
     void open_recent(int index);
-    void tree_job(int id);
+    void tree_job(Command command);
     void link_check();
     void init_command();
     void open_help();
@@ -127,10 +140,8 @@ private:
     Settings& settings_;
     CHLB5TreeListView* view_ = nullptr;
     QToolBar* toolbar_ = nullptr;
-    QMenu* file_menu_ = nullptr;
-    QAction* recent_anchor_ = nullptr;
     QLabel* note_ = nullptr;
-    std::map<int, QAction*> actions_;
+    std::map<Command, QAction*> actions_;
     std::vector<QAction*> recent_actions_;
     std::vector<std::string> recent_;
     std::string path_;

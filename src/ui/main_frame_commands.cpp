@@ -30,30 +30,38 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 namespace zr740::ui {
 namespace {
 
-namespace ids = texts::ids;
-
 std::string title() { return std::string(zr740::texts::app_title); }
 
-bool is_view_command(int id)
+bool is_view_command(Command command)
 {
-    switch (id) {
-    case ids::branch_read:
-    case ids::branch_write_all:
-    case ids::branch_write_changed:
-    case ids::branch_compare:
-    case ids::previous_problem:
-    case ids::next_problem:
-    case 32808: // read the selected parameter
-    case 32809: // write the selected parameter
-    case 32811: // set the selected parameter to "Нет данных"
+    switch (command) {
+    case Command::branch_read:
+    case Command::branch_write_all:
+    case Command::branch_write_changed:
+    case Command::branch_compare:
+    case Command::previous_problem:
+    case Command::next_problem:
+    case Command::read_parameter:
+    case Command::write_parameter:
+    case Command::set_no_data:
         return true;
     default:
         return false;
     }
+}
+
+// The entry of the recent-file list the command opens, if it is one.
+std::optional<int> recent_index(Command command)
+{
+    const int index = number(command) - number(Command::recent_file_1);
+    if (index < 0 || index >= recent_file_count)
+        return std::nullopt;
+    return index;
 }
 
 std::vector<std::uint8_t> file_bytes(const std::string& path)
@@ -64,128 +72,159 @@ std::vector<std::uint8_t> file_bytes(const std::string& path)
 
 } // namespace
 
-bool CMainFrame::run_command(int id)
+bool CMainFrame::run_command(Command command)
 {
-    if (is_view_command(id))
-        return view_->run_view_command(id);
+    if (is_view_command(command))
+        return view_->run_view_command(command);
+    if (!run_file_command(command) && !run_device_command(command) && !run_mode_command(command) &&
+        !run_help_command(command))
+        return false;
+    refresh_commands();
+    return true;
+}
 
-    switch (id) {
-    case ids::file_new:
+bool CMainFrame::run_file_command(Command command)
+{
+    switch (command) {
+    case Command::file_new:
         file_new();
-        break;
-    case ids::file_open:
+        return true;
+    case Command::file_open:
         file_open();
-        break;
-    case ids::file_save:
+        return true;
+    case Command::file_save:
         file_save();
-        break;
-    case ids::file_save_as:
+        return true;
+    case Command::file_save_as:
         file_save_as();
-        break;
-    case ids::app_exit:
-    case command_ids::close_window:
+        return true;
+    case Command::app_exit:
+    case Command::close_window:
         close();
-        break;
-    case ids::read_all:
-    case ids::write_all:
-    case ids::write_changed:
-    case ids::compare:
-        tree_job(id);
-        break;
-    case ids::initialise:
+        return true;
+    default:
+        if (const auto index = recent_index(command)) {
+            open_recent(*index);
+            return true;
+        }
+        return false;
+    }
+}
+
+bool CMainFrame::run_device_command(Command command)
+{
+    switch (command) {
+    case Command::read_all:
+    case Command::write_all:
+    case Command::write_changed:
+    case Command::compare:
+        tree_job(command);
+        return true;
+    case Command::initialise:
         if (auto* device = document_.device()) {
             device->initialise_device();
             view_->update_view();
         }
-        break;
-    case ids::apply:
-    case command_ids::apply_request:
+        return true;
+    case Command::apply:
+    case Command::apply_request:
         document_.on_apply_command();
-        break;
-    case ids::single_point: {
+        return true;
+    case Command::single_point: {
         CSinglePoint dialog(document_.lists(), document_.link(), shell_, this);
         dialog.exec();
-        break;
+        return true;
     }
-    case ids::link_check:
+    case Command::link_check:
         link_check();
-        break;
-    case ids::converter_automatic:
+        return true;
+    case Command::converter_automatic:
         document_.link().sio().automatic_converter = 1;
-        break;
-    case ids::converter_semi:
+        return true;
+    case Command::converter_semi:
         document_.link().sio().automatic_converter = 0;
-        break;
-    case ids::port_setup: {
+        return true;
+    case Command::port_setup: {
         // Here the program already runs: working offline is no choice and the result changes nothing.
         CSetupCarrier setup(document_.link(), document_.job().stop, document_.context().run, shell_, false, this);
         setup.exec();
         // A scan or the factory settings changed the link settings the tree shows too. Only now,
         // with the window's worker ended, may their rows be read again.
         view_->update_view();
-        break;
+        return true;
     }
-    case ids::auto_read:
+    case Command::calibration:
+        if (auto* device = document_.device(); device && device->supports_calibration())
+            device->calibrate();
+        return true;
+    case Command::init_command:
+        init_command();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainFrame::run_mode_command(Command command)
+{
+    switch (command) {
+    case Command::auto_read:
         document_.context().auto_read = !document_.context().auto_read;
-        break;
-    case ids::immediate_write:
+        return true;
+    case Command::immediate_write:
         document_.context().immediate_write = !document_.context().immediate_write;
-        break;
-    case ids::no_attributes:
+        return true;
+    case Command::no_attributes:
         no_attributes_ = !no_attributes_;
         if (no_attributes_)
             shell_.message(utf8(texts::no_attributes_note), title(), Icon::information, Owner::main_window);
-        break;
-    case ids::calibration:
-        if (auto* device = document_.device(); device && device->supports_calibration())
-            device->calibrate();
-        break;
-    case ids::toolbar:
+        return true;
+    case Command::toolbar:
         toolbar_->setVisible(!toolbar_->isVisibleTo(this));
-        break;
-    case ids::status_bar:
+        return true;
+    case Command::status_bar:
         statusBar()->setVisible(!statusBar()->isVisibleTo(this));
-        break;
-    case ids::help:
-    case ids::help_key:
-        open_help();
-        break;
-    case ids::html_export:
-        html_export();
-        break;
-    case ids::about:
-        about();
-        break;
-    case ids::init_command:
-        init_command();
-        break;
+        return true;
     default:
-        if (id >= ids::recent_file_1 && id < ids::recent_file_1 + 4) {
-            open_recent(id - ids::recent_file_1);
-            break;
-        }
         return false;
     }
-    refresh_commands();
-    return true;
+}
+
+bool CMainFrame::run_help_command(Command command)
+{
+    switch (command) {
+    case Command::help:
+    case Command::help_key:
+        open_help();
+        return true;
+    case Command::html_export:
+        html_export();
+        return true;
+    case Command::about:
+        about();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CMainFrame::posted_command(int id)
 {
-    if (id == command_ids::close_window) {
+    const auto command = static_cast<Command>(id);
+    if (command == Command::close_window) {
         close();
         return;
     }
     // The jobs of an unattended run and what follows them belong to the run.
     if (app_command && document_.context().unattended() && app_command(id)) {
-        if (id == command_ids::read_all || id == command_ids::write_all || id == command_ids::calibrate)
+        if (command == Command::read_all || command == Command::write_all || command == Command::calibrate)
             set_placement_lock(false);
         view_->update_view();
         update_caption();
         refresh_commands();
         return;
     }
-    run_command(id);
+    run_command(command);
 }
 
 void CMainFrame::note(std::string_view text)
@@ -307,7 +346,7 @@ void CMainFrame::open_recent(int index)
     open_path(path);
 }
 
-void CMainFrame::tree_job(int id)
+void CMainFrame::tree_job(Command command)
 {
     DescBranch* root = document_.root();
     if (!root) {
@@ -316,14 +355,14 @@ void CMainFrame::tree_job(int id)
     }
     BatchEngine& engine = document_.engine();
     bool done = false;
-    switch (id) {
-    case ids::read_all:
+    switch (command) {
+    case Command::read_all:
         done = engine.read(root);
         break;
-    case ids::write_all:
+    case Command::write_all:
         done = engine.write_all(root);
         break;
-    case ids::write_changed:
+    case Command::write_changed:
         done = engine.write_changed(root);
         break;
     default:

@@ -38,7 +38,7 @@ void CHeadBandDlg::paintEvent(QPaintEvent*)
     p.drawRect(rect().adjusted(1, 1, -2, -2));
 
     // The instrument, as the toolbar draws it, large.
-    const QPixmap picture = drawn_icon(texts::ids::read_all).pixmap(96, 96);
+    const QPixmap picture = drawn_icon(pictures::read_all).pixmap(96, 96);
     p.drawPixmap((width() - 96) / 2, 40, picture);
 
     QFont font = p.font();
