@@ -7,6 +7,7 @@
 #include "model/c_numbers.h"
 #include "model/network_names.h"
 #include "model/parameter.h"
+#include "model/parity.h"
 #include "model/text.h"
 #include "model/value_types.h"
 #include "platform/run_state.h"
@@ -351,10 +352,9 @@ void DeviceIO::load_link_settings()
     number(network_names::data_bits, sio_.data_bits);
     number(network_names::stop_bits, sio_.stop_bits);
     if (const auto* parity = settings.find(network_names::parity)) {
-        static constexpr int codes[] = {3, 1, 4};
-        for (int item = 0; item < 3; ++item)
-            if (parity->value_text == parity->item_text(item))
-                sio_.parity_code = codes[item];
+        for (std::size_t item = 0; item < parity_item_count; ++item)
+            if (parity->value_text == parity->item_text(static_cast<int>(item)))
+                sio_.parity_code = line_code(parity_of_item(item));
     }
     settings.clear_changed();
     needs_apply = false;

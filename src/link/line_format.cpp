@@ -1,5 +1,7 @@
 #include "link/line_format.h"
 
+#include "model/parity.h"
+
 namespace zr740 {
 namespace {
 
@@ -17,10 +19,10 @@ tcflag_t size_flag(int data_bits)
 tcflag_t parity_flags(int parity_code)
 {
     switch (parity_code) {
-    case 1: return PARENB;
-    case 2: return PARENB | CMSPAR | PARODD;
-    case 4: return PARENB | PARODD;
-    case 5: return PARENB | CMSPAR;
+    case line_parity::even: return PARENB;
+    case line_parity::mark: return PARENB | CMSPAR | PARODD;
+    case line_parity::odd: return PARENB | PARODD;
+    case line_parity::space: return PARENB | CMSPAR;
     default: return 0;
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The termios form of the program's line format: raw bytes, no flow control, and the program's own
-// parity codes (0 and 3 none, 1 even, 4 odd, 2 mark, 5 space).
+// The termios form of the program's line format: raw bytes, no flow control, and the line's own
+// parity codes (model/parity.h).
 
 #include <termios.h>
 

@@ -3,6 +3,7 @@
 #include "model/c_numbers.h"
 #include "model/model_texts.h"
 #include "model/network_names.h"
+#include "model/parity.h"
 #include "model/text.h"
 #include "model/value_types.h"
 #include "platform/serial_ports.h"
@@ -28,8 +29,6 @@ constexpr std::string_view key_port_number = "port_number";
 // A number cannot name /dev/ttyUSB0, so the port text itself is kept as well; it wins when present.
 constexpr std::string_view key_port_name = "port_name";
 
-// The serial line's parity codes in the order of the parity parameter's items.
-constexpr int parity_codes[] = {3, 1, 4};
 
 int clamp_to_int(long long value)
 {
@@ -92,12 +91,11 @@ void NetRS485prg::load()
     const auto* parity = find(network_names::parity);
     if (!parity)
         return;
-    const int code = settings_.read_link_value(key_parity, 3);
+    const auto stored = parity_of_line_code(settings_.read_link_value(key_parity, line_code(Parity::none)));
     const auto items = split_items(parity->type_text);
     std::string parity_text(texts::bad_parity);
-    for (std::size_t i = 0; i < std::size(parity_codes) && i < items.size(); ++i)
-        if (parity_codes[i] == code)
-            parity_text = items[i];
+    if (stored && item_index(*stored) < items.size())
+        parity_text = items[item_index(*stored)];
     set_value_by_name(network_names::parity, parity_text);
 
     auto port = std::make_unique<Parameter>(std::string(network_names::port));
@@ -141,9 +139,9 @@ void NetRS485prg::save()
     // A parity text that matches no item (a stored code that was not recognised) leaves the stored
     // code as it was.
     const auto items = split_items(parity->type_text);
-    for (std::size_t i = 0; i < std::size(parity_codes) && i < items.size(); ++i) {
+    for (std::size_t i = 0; i < parity_item_count && i < items.size(); ++i) {
         if (parity->value_text == items[i]) {
-            settings_.write_link_value(key_parity, parity_codes[i]);
+            settings_.write_link_value(key_parity, line_code(parity_of_item(i)));
             break;
         }
     }
