@@ -8,6 +8,7 @@
 #include "app/engine_texts.h"
 #include "app/exit_code.h"
 #include "app/html_export.h"
+#include "app/port_options.h"
 #include "app/window_front.h"
 #include "device/base_device.h"
 #include "device/device_texts.h"
@@ -35,20 +36,6 @@ constexpr int save_partial_read = command_ids::save_after_read + 1;
 constexpr int first_job_ended = command_ids::save_after_read + 2;
 // No description variant is known until the instrument or a file tells.
 constexpr std::uint8_t variant_unknown = 0xFF;
-
-std::string_view parity_text(std::uint8_t parity)
-{
-    switch (parity) {
-    case 1:
-        return "Четность";
-    case 2:
-        return "Нечетность";
-    case 3:
-        return "Отсутствует";
-    default:
-        return texts::bad_parity;
-    }
-}
 
 } // namespace
 
@@ -157,55 +144,80 @@ void CHLB5App::prepare(const CmyCommandLineInfo& info)
 
 bool CHLB5App::start_up()
 {
-    const std::uint32_t options = command_line_.options;
     const bool page_only = !html_path_.empty();
-
     // A read that has nowhere to go is refused before the instrument is asked anything.
-    if ((options & option_flags::read) && file_name_.empty() && !page_only) {
+    if ((command_line_.options & option_flags::read) && file_name_.empty() && !page_only) {
         shell_.message(std::string(texts::read_needs_file), std::string(texts::app_title), Icon::stop, Owner::none);
         context_.run.exit_status |= exit_bits::file_missing;
         return false;
     }
-
-    // What the run starts with: "read" always starts afresh, the file being the target of the save.
-    bool open_file = false;
-    if ((!(options & option_flags::read) || page_only) && !file_name_.empty()) {
-        std::error_code error;
-        const auto size = std::filesystem::file_size(file_name_, error);
-        if (!error && size > 0) {
-            open_file = true;
-        } else if ((options & option_flags::write) || page_only) {
-            context_.run.exit_status |= exit_bits::file_missing;
-            return false;
-        }
+    const StartFile start = start_file(page_only);
+    if (start == StartFile::missing) {
+        context_.run.exit_status |= exit_bits::file_missing;
+        return false;
     }
+    CHLB5Doc& document = create_document();
+    if (page_only)
+        return start_page(document, start == StartFile::existing);
+    // A test run ends once the link has been checked.
+    if (!start_link(document) || (command_line_.modes & mode_flags::test))
+        return false;
+    return start_document(document, start == StartFile::existing);
+}
 
+// "read" always starts afresh, the file being the target of the save; a write and a page need the
+// file, anything else starts a new configuration under its name.
+CHLB5App::StartFile CHLB5App::start_file(bool page_only) const
+{
+    const std::uint32_t options = command_line_.options;
+    if (((options & option_flags::read) && !page_only) || file_name_.empty())
+        return StartFile::fresh;
+    std::error_code error;
+    const auto size = std::filesystem::file_size(file_name_, error);
+    if (!error && size > 0)
+        return StartFile::existing;
+    return (options & option_flags::write) || page_only ? StartFile::missing : StartFile::fresh;
+}
+
+CHLB5Doc& CHLB5App::create_document()
+{
     {
         auto document = std::make_unique<CHLB5Doc>(context_, shell_, settings_, serial_ports_);
         std::lock_guard lock(document_mutex_);
         document_ = std::move(document);
     }
-    CHLB5Doc& document = *document_;
-    document.engine().on_unattended_job_end = [this] { on_job_end(); };
+    document_->engine().on_unattended_job_end = [this] { on_job_end(); };
+    return *document_;
+}
 
-    if (page_only) {
-        // The page documents the description, not an instrument: no link is needed. Without a
-        // file it is the current transmitter's description.
-        if (open_file) {
-            if (open_configuration(document, file_name_))
-                return true;
-            context_.run.exit_status |= exit_bits::file_missing;
-            return false;
-        }
-        context_.run.description_variant = 0;
-        return document.on_new_document();
+// The page documents the description, not an instrument: no link is needed. Without a file it is
+// the current transmitter's description.
+bool CHLB5App::start_page(CHLB5Doc& document, bool open_file)
+{
+    if (open_file) {
+        if (open_configuration(document, file_name_))
+            return true;
+        context_.run.exit_status |= exit_bits::file_missing;
+        return false;
     }
+    context_.run.description_variant = 0;
+    return document.on_new_document();
+}
 
-    if (options & option_flags::any)
+bool CHLB5App::start_link(CHLB5Doc& document)
+{
+    if (command_line_.options & option_flags::any)
         apply_port_settings(false);
     identified_ = check_link();
     if (context_.stop_requested)
         return false;
+    return identified_ || go_on_without_link(document);
+}
+
+// Whether the run goes on although the link check found no ZR740.
+bool CHLB5App::go_on_without_link(CHLB5Doc& document)
+{
+    const std::uint32_t options = command_line_.options;
     // Without options a person sits at the window and decides how to go on without the instrument.
     const bool interactive = front_ && !(options & option_flags::any);
     // Options that only set the link or place the window ask for no job: the window opens all the
@@ -213,12 +225,14 @@ bool CHLB5App::start_up()
     const bool job = (options & (option_flags::read | option_flags::write | option_flags::calibrate)) != 0;
     const bool window_without_job = front_ && !interactive && !job && !(options & option_flags::close) &&
                                     !(command_line_.modes & mode_flags::test);
-    if (!identified_ && window_without_job) {
+    if (window_without_job) {
         if (context_.run.description_variant > 1)
             context_.run.description_variant = 0;
         command_line_.modes = mode_flags::auto_read_off;
         front_->work_offline(document);
-    } else if (!identified_ && interactive) {
+        return true;
+    }
+    if (interactive) {
         const auto choice = front_->link_check_failed(document);
         if (choice == WindowFront::LinkChoice::quit)
             return false;
@@ -226,22 +240,29 @@ bool CHLB5App::start_up()
         // Offline there is nothing to read: the mode the command line asked for gives way.
         if (choice == WindowFront::LinkChoice::offline)
             command_line_.modes = mode_flags::auto_read_off;
+        return true;
     }
-    if (!identified_ && !interactive && !window_without_job) {
-        // Nothing goes to an instrument that is not known to be a ZR740, and nothing read from one
-        // is saved as its configuration.
-        report_port_failure();
-        // Silence sets no bit on the way; a port that would not open or a foreign instrument has.
-        if (context_.run.exit_status == 0)
-            context_.run.exit_status |= exit_bits::no_reply;
-        if (!(context_.run.exit_status & exit_bits::port_unavailable) && !(command_line_.modes & mode_flags::test))
-            shell_.message(std::string(texts::instrument_not_identified), std::string(texts::app_title), Icon::stop,
-                           Owner::none);
-        return false;
-    }
-    if (command_line_.modes & mode_flags::test)
-        return false;
+    refuse_unidentified();
+    return false;
+}
 
+// Nothing goes to an instrument that is not known to be a ZR740, and nothing read from one is saved
+// as its configuration.
+void CHLB5App::refuse_unidentified()
+{
+    report_port_failure();
+    // Silence sets no bit on the way; a port that would not open or a foreign instrument has.
+    if (context_.run.exit_status == 0)
+        context_.run.exit_status |= exit_bits::no_reply;
+    if (!(context_.run.exit_status & exit_bits::port_unavailable) && !(command_line_.modes & mode_flags::test))
+        shell_.message(std::string(texts::instrument_not_identified), std::string(texts::app_title), Icon::stop,
+                       Owner::none);
+}
+
+// Opens the named configuration or starts a new one, and readies the link for the job.
+bool CHLB5App::start_document(CHLB5Doc& document, bool open_file)
+{
+    const std::uint32_t options = command_line_.options;
     if (open_file) {
         if (!open_configuration(document, file_name_)) {
             // A file that is not a configuration cannot be written into the instrument either.
@@ -292,41 +313,21 @@ void CHLB5App::report_port_failure()
 
 void CHLB5App::apply_port_settings(bool into_instrument_element)
 {
-    const CommandLineSettings& s = command_line_;
-    if (!(s.options & option_flags::port_settings))
+    if (!(command_line_.options & option_flags::port_settings))
         return;
     CHLB5Doc& document = *document_;
     DescBranch* instrument = document.network_branch();
     if (into_instrument_element && !instrument)
         return;
-    bool written = false;
-    auto put = [&](std::string_view key, const std::string& text) {
+    const auto values = port_setting_texts(command_line_, !into_instrument_element);
+    for (const auto& [key, text] : values) {
         if (into_instrument_element)
             instrument->set_value_by_name(key, text);
         else
             document.link().link_settings().set_value_by_name(key, text);
-        written = true;
-    };
-    if (!s.address.empty())
-        put(network_names::address, s.address);
-    if (s.address_length != 0)
-        put(network_names::address_length, std::to_string(s.address_length));
-    if (s.baud_rate != 0)
-        put(network_names::baud_rate, std::to_string(s.baud_rate));
-    if (s.data_bits != 0)
-        put(network_names::data_bits, std::to_string(s.data_bits));
-    if (!s.stop_bits.empty())
-        put(network_names::stop_bits, s.stop_bits);
-    if (s.parity != 0)
-        put(network_names::parity, std::string(parity_text(s.parity)));
-    if (!into_instrument_element) {
-        if (s.port_number != 0)
-            put(network_names::port, "COM" + std::to_string(s.port_number));
-        else if (!s.port_path.empty())
-            put(network_names::port, s.port_path);
-        if (written)
-            document.link().open_port(true);
     }
+    if (!into_instrument_element && !values.empty())
+        document.link().open_port(true);
 }
 
 void CHLB5App::post_creation()

@@ -47,7 +47,19 @@ public:
 private:
     // The error log and the exit semaphore, before anything can stop the run.
     void prepare(const CmyCommandLineInfo& info);
+    // Opens or starts the document and checks the link; false when the run ends here.
     bool start_up();
+    // The file the run starts with: none (a new configuration), the named one, or one that is
+    // needed and missing.
+    enum class StartFile { fresh, existing, missing };
+    StartFile start_file(bool page_only) const;
+    CHLB5Doc& create_document();
+    bool start_page(CHLB5Doc& document, bool open_file);
+    // The link check and, when it found no ZR740, whether the run goes on all the same.
+    bool start_link(CHLB5Doc& document);
+    bool go_on_without_link(CHLB5Doc& document);
+    void refuse_unidentified();
+    bool start_document(CHLB5Doc& document, bool open_file);
     // The start-up link check of an unattended run; true when a ZR740 answered.
     bool check_link();
     void report_port_failure();

@@ -10,25 +10,183 @@
 namespace zr740 {
 namespace {
 
-// "ext" is accepted and ignored.
-constexpr std::array<std::string_view, 25> option_names{
-    "write", "read",     "port",      "bps",    "prty",  "0x0007",    "len",  "sbit",      "alen", "rs485", "aply", "x",
-    "y",     "w",        "h",         "autoread", "autowrite", "silent", "close", "calibrate", "elog", "exitevent", "test",
-    "ext",   "html"};
+std::string trim_quotes(std::string text)
+{
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        return text.substr(1, text.size() - 2);
+    return text;
+}
 
-// The options that stand alone; every other one carries a value after ":".
-constexpr std::array<std::string_view, 8> flag_options{"write", "read", "aply", "silent", "close", "calibrate", "test",
-                                                       "ext"};
+// A whole number in C syntax ("3", "0x10"), not a device path that happens to start with digits.
+bool is_whole_number(std::string_view text)
+{
+    return !text.empty() && text.find_first_not_of("0123456789abcdefx") == std::string_view::npos &&
+           scan_c_integer(text).has_value();
+}
 
-// The values of these options are paths: they keep their letter case and may contain "/".
-bool takes_rest(std::string_view name) { return name == "port" || name == "elog" || name == "html"; }
+template <typename T> void set_number(std::string_view text, T& field)
+{
+    if (const auto number = scan_c_integer(text))
+        field = static_cast<T>(*number);
+}
+
+// What each option does with its value: `value` is lower case, `rest_as_typed` the path as it was
+// typed (path options only).
+using Handler = void (*)(CmyCommandLineInfo& info, const std::string& value, const std::string& rest_as_typed);
+
+template <std::uint32_t flag> void set_option(CmyCommandLineInfo& info, const std::string&, const std::string&)
+{
+    info.settings.options |= flag;
+}
+
+template <std::uint8_t bits> void set_modes(CmyCommandLineInfo& info, const std::string&, const std::string&)
+{
+    info.settings.modes |= bits;
+}
+
+template <std::uint8_t on, std::uint8_t off>
+void set_on_off_mode(CmyCommandLineInfo& info, const std::string& value, const std::string&)
+{
+    if (value == "on")
+        info.settings.modes |= on;
+    else if (value == "off")
+        info.settings.modes |= off;
+}
+
+// A link setting marks the link settings given even when its number does not convert.
+template <auto field> void set_link_number(CmyCommandLineInfo& info, const std::string& value, const std::string&)
+{
+    set_number(value, info.settings.*field);
+    info.settings.options |= option_flags::port_settings;
+}
+
+template <auto field, std::size_t longest>
+void set_link_text(CmyCommandLineInfo& info, const std::string& value, const std::string&)
+{
+    info.settings.*field = value.substr(0, longest);
+    info.settings.options |= option_flags::port_settings;
+}
+
+void set_port(CmyCommandLineInfo& info, const std::string& value, const std::string& rest_as_typed)
+{
+    auto& s = info.settings;
+    s.options |= option_flags::port_settings;
+    // A number is the COM port of that number; anything else is a device path.
+    if (is_whole_number(value)) {
+        s.port_number = static_cast<std::uint8_t>(*scan_c_integer(value));
+        s.port_path.clear();
+    } else if (!rest_as_typed.empty()) {
+        s.port_path = trim_quotes(rest_as_typed);
+        s.port_number = 0;
+    }
+}
+
+// A parity the program does not know withdraws the link settings, also those given before it.
+void set_parity(CmyCommandLineInfo& info, const std::string& value, const std::string&)
+{
+    auto& s = info.settings;
+    s.options |= option_flags::port_settings;
+    if (value == "even")
+        s.parity = 1;
+    else if (value == "odd")
+        s.parity = 2;
+    else if (value == "no")
+        s.parity = 3;
+    else
+        s.options &= ~option_flags::port_settings;
+}
+
+void set_rs485(CmyCommandLineInfo& info, const std::string& value, const std::string&)
+{
+    if (value == "auto")
+        info.settings.rs485 = 1;
+    else if (value == "off")
+        info.settings.rs485 = 2;
+    else if (value == "on")
+        info.settings.rs485 = 3;
+}
+
+template <auto field, std::uint8_t flag>
+void set_placement(CmyCommandLineInfo& info, const std::string& value, const std::string&)
+{
+    if (const auto number = scan_c_integer(value)) {
+        info.settings.*field = static_cast<std::int32_t>(*number);
+        info.settings.placement |= flag;
+    }
+}
+
+template <auto field> void set_path(CmyCommandLineInfo& info, const std::string&, const std::string& rest_as_typed)
+{
+    info.*field = trim_quotes(rest_as_typed);
+}
+
+void set_exit_event(CmyCommandLineInfo& info, const std::string& value, const std::string&)
+{
+    info.exit_event_name = trim_quotes(value);
+}
+
+// "ext" is accepted and ignored: it only marks that an option was given.
+void ignore(CmyCommandLineInfo&, const std::string&, const std::string&) {}
+
+// How an option takes its value: none, one after ":", or a path, which keeps its letter case and
+// may contain "/", so it runs to the end of the argument.
+enum class Form { flag, value, path };
+
+struct Option {
+    std::string_view name;
+    Form form;
+    Handler apply;
+};
+
+using S = CommandLineSettings;
+namespace flags = option_flags;
+namespace modes = mode_flags;
+constexpr auto option_table = std::to_array<Option>({
+    {"write", Form::flag, set_option<flags::write>},
+    {"read", Form::flag, set_option<flags::read>},
+    {"port", Form::path, set_port},
+    {"bps", Form::value, set_link_number<&S::baud_rate>},
+    {"prty", Form::value, set_parity},
+    {"0x0007", Form::value, set_link_text<&S::address, 5>},
+    {"len", Form::value, set_link_number<&S::data_bits>},
+    {"sbit", Form::value, set_link_text<&S::stop_bits, 4>},
+    {"alen", Form::value, set_link_number<&S::address_length>},
+    {"rs485", Form::value, set_rs485},
+    {"aply", Form::flag, set_option<flags::aply>},
+    {"x", Form::value, set_placement<&S::x, placement_flags::x>},
+    {"y", Form::value, set_placement<&S::y, placement_flags::y>},
+    {"w", Form::value, set_placement<&S::width, placement_flags::width>},
+    {"h", Form::value, set_placement<&S::height, placement_flags::height>},
+    {"autoread", Form::value, set_on_off_mode<modes::auto_read_on, modes::auto_read_off>},
+    {"autowrite", Form::value, set_on_off_mode<modes::immediate_write_on, modes::immediate_write_off>},
+    {"silent", Form::flag, set_modes<modes::auto_read_off | modes::immediate_write_off | modes::silent>},
+    {"close", Form::flag, set_option<flags::close>},
+    {"calibrate", Form::flag, set_option<flags::calibrate>},
+    {"elog", Form::path, set_path<&CmyCommandLineInfo::error_log_path>},
+    {"exitevent", Form::value, set_exit_event},
+    {"test", Form::flag, set_modes<modes::test>},
+    {"ext", Form::flag, ignore},
+    {"html", Form::path, set_path<&CmyCommandLineInfo::html_path>},
+});
+
+// The option of that name (lower case); null for a name the program does not know.
+const Option* find_option(std::string_view name)
+{
+    const auto* found = std::find_if(option_table.begin(), option_table.end(),
+                                     [name](const Option& option) { return option.name == name; });
+    return found == option_table.end() ? nullptr : found;
+}
+
+bool takes_rest(std::string_view name)
+{
+    const Option* option = find_option(name);
+    return option && option->form == Form::path;
+}
 
 bool is_flag_option(std::string_view name)
 {
-    for (std::string_view flag : flag_options)
-        if (flag == name)
-            return true;
-    return false;
+    const Option* option = find_option(name);
+    return option && option->form == Form::flag;
 }
 
 // Whether an argument that begins with "/" is options rather than an absolute path: every name in
@@ -62,35 +220,9 @@ bool slash_argument_is_options(const std::string& argument)
     return any;
 }
 
-std::string trim_quotes(std::string text)
-{
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
-        return text.substr(1, text.size() - 2);
-    return text;
-}
-
-// A whole number in C syntax ("3", "0x10"), not a device path that happens to start with digits.
-bool is_whole_number(std::string_view text)
-{
-    return !text.empty() && text.find_first_not_of("0123456789abcdefx") == std::string_view::npos &&
-           scan_c_integer(text).has_value();
-}
-
-template <typename T> void set_number(std::string_view text, T& field)
-{
-    if (const auto number = scan_c_integer(text))
-        field = static_cast<T>(*number);
-}
-
 } // namespace
 
-bool is_option_name(std::string_view name)
-{
-    for (std::string_view known : option_names)
-        if (known == name)
-            return true;
-    return false;
-}
+bool is_option_name(std::string_view name) { return find_option(name) != nullptr; }
 
 CmyCommandLineInfo::CmyCommandLineInfo(const std::vector<std::string>& arguments)
 {
@@ -140,92 +272,9 @@ void CmyCommandLineInfo::check_known(const std::string& name, std::string_view t
 
 void CmyCommandLineInfo::apply(const std::string& name, const std::string& value, const std::string& rest_as_typed)
 {
-    auto& s = settings;
-    if (name == "write") {
-        s.options |= option_flags::write;
-    } else if (name == "read") {
-        s.options |= option_flags::read;
-    } else if (name == "port") {
-        s.options |= option_flags::port_settings;
-        // A number is the COM port of that number; anything else is a device path.
-        if (is_whole_number(value)) {
-            s.port_number = static_cast<std::uint8_t>(*scan_c_integer(value));
-            s.port_path.clear();
-        } else if (!rest_as_typed.empty()) {
-            s.port_path = trim_quotes(rest_as_typed);
-            s.port_number = 0;
-        }
-    } else if (name == "bps") {
-        set_number(value, s.baud_rate);
-        s.options |= option_flags::port_settings;
-    } else if (name == "prty") {
-        s.options |= option_flags::port_settings;
-        if (value == "even")
-            s.parity = 1;
-        else if (value == "odd")
-            s.parity = 2;
-        else if (value == "no")
-            s.parity = 3;
-        else
-            s.options &= ~option_flags::port_settings;
-    } else if (name == "0x0007") {
-        s.address = value.substr(0, 5);
-        s.options |= option_flags::port_settings;
-    } else if (name == "len") {
-        set_number(value, s.data_bits);
-        s.options |= option_flags::port_settings;
-    } else if (name == "sbit") {
-        s.stop_bits = value.substr(0, 4);
-        s.options |= option_flags::port_settings;
-    } else if (name == "alen") {
-        set_number(value, s.address_length);
-        s.options |= option_flags::port_settings;
-    } else if (name == "rs485") {
-        if (value == "auto")
-            s.rs485 = 1;
-        else if (value == "off")
-            s.rs485 = 2;
-        else if (value == "on")
-            s.rs485 = 3;
-    } else if (name == "aply") {
-        s.options |= option_flags::aply;
-    } else if (name == "x" || name == "y" || name == "w" || name == "h") {
-        const char which = name[0];
-        std::int32_t& field = which == 'x' ? s.x : which == 'y' ? s.y : which == 'w' ? s.width : s.height;
-        const std::uint8_t flag = which == 'x'   ? placement_flags::x
-                                  : which == 'y' ? placement_flags::y
-                                  : which == 'w' ? placement_flags::width
-                                                 : placement_flags::height;
-        if (const auto number = scan_c_integer(value)) {
-            field = static_cast<std::int32_t>(*number);
-            s.placement |= flag;
-        }
-    } else if (name == "autoread") {
-        if (value == "on")
-            s.modes |= mode_flags::auto_read_on;
-        else if (value == "off")
-            s.modes |= mode_flags::auto_read_off;
-    } else if (name == "autowrite") {
-        if (value == "on")
-            s.modes |= mode_flags::immediate_write_on;
-        else if (value == "off")
-            s.modes |= mode_flags::immediate_write_off;
-    } else if (name == "silent") {
-        s.modes |= mode_flags::auto_read_off | mode_flags::immediate_write_off | mode_flags::silent;
-    } else if (name == "close") {
-        s.options |= option_flags::close;
-    } else if (name == "calibrate") {
-        s.options |= option_flags::calibrate;
-    } else if (name == "elog") {
-        error_log_path = trim_quotes(rest_as_typed);
-    } else if (name == "exitevent") {
-        exit_event_name = trim_quotes(value);
-    } else if (name == "test") {
-        s.modes |= mode_flags::test;
-    } else if (name == "html") {
-        html_path = trim_quotes(rest_as_typed);
-    }
-    // "ext" only marks that an option was given; unknown names were noted by check_known.
+    // Unknown names were noted by check_known.
+    if (const Option* option = find_option(name))
+        option->apply(*this, value, rest_as_typed);
 }
 
 } // namespace zr740

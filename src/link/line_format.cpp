@@ -2,6 +2,9 @@
 
 #include "model/parity.h"
 
+#include <algorithm>
+#include <array>
+
 namespace zr740 {
 namespace {
 
@@ -27,7 +30,41 @@ tcflag_t parity_flags(int parity_code)
     }
 }
 
+constexpr std::array<int, 15> accepted_bauds = {110,   300,   600,   1200,  2400,  4800,   9600,  14400,
+                                                19200, 28800, 38400, 56000, 57600, 115200, 128000};
+
 } // namespace
+
+int check_line_format(int parity_code, int stop_bits, int data_bits, int baud_rate)
+{
+    if (parity_code < 0 || parity_code > 5)
+        return -2;
+    if (data_bits < 5 || data_bits > 8)
+        return -3;
+    if (stop_bits != 1 && stop_bits != 2)
+        return -2;
+    if (std::find(accepted_bauds.begin(), accepted_bauds.end(), baud_rate) == accepted_bauds.end())
+        return -2;
+    return 0;
+}
+
+speed_t standard_speed(int baud)
+{
+    switch (baud) {
+    case 110: return B110;
+    case 300: return B300;
+    case 600: return B600;
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return 0;
+    }
+}
 
 void apply_line_format(termios& settings, int parity_code, int stop_bits, int data_bits)
 {

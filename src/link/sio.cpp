@@ -45,26 +45,14 @@ timespec to_timespec(std::int64_t ns)
     return timespec{static_cast<time_t>(ns / ns_per_s), static_cast<long>(ns % ns_per_s)};
 }
 
-constexpr std::array<int, 15> accepted_bauds = {110,   300,   600,   1200,  2400,  4800,   9600,  14400,
-                                                19200, 28800, 38400, 56000, 57600, 115200, 128000};
-
-// The termios constant of a rate the C library knows; 0 for the rates that need termios2.
-speed_t standard_speed(int baud)
+// The reply time-out grows with the character time: 30 times a character plus a pause of one and a
+// half (each rounded up to whole milliseconds), and 100 ms on top.
+std::uint16_t reply_timeout_ms(float character_ms)
 {
-    switch (baud) {
-    case 110: return B110;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return 0;
-    }
+    const double ct = character_ms;
+    const double interval = std::ceil(1.5 * ct);
+    const auto per_character = static_cast<std::uint32_t>(std::ceil(interval + ct));
+    return static_cast<std::uint16_t>(per_character * 30 + 100);
 }
 
 } // namespace
@@ -89,18 +77,29 @@ int Sio::open()
     if (fd_ >= 0)
         close();
     gone_ = false;
+    if (!open_exclusive())
+        return -1;
+    if (const int refused = apply_line_settings(); refused != 0)
+        return refused;
+    reply_timeout = reply_timeout_ms(character_time);
+    ready_line();
+    return 0;
+}
 
+// Opens the device as this program's alone; on failure the reason goes to open_error_.
+bool Sio::open_exclusive()
+{
     const std::string path = device_path();
     // Non-blocking for good: every wait is a poll(), and the open itself must not wait for carrier.
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         open_error_ = open_failure_reason(errno, path);
-        return -1;
+        return false;
     }
     if (!isatty(fd)) {
         ::close(fd);
         open_error_ = open_failure_reason(ENOTTY, path);
-        return -1;
+        return false;
     }
     // The port is not shared. TIOCEXCL keeps other openers out (except privileged ones); the lock
     // also stops programs that take the usual advisory lock, root or not.
@@ -108,28 +107,23 @@ int Sio::open()
         const int error = errno;
         ::close(fd);
         open_error_ = open_failure_reason(error == EWOULDBLOCK ? EBUSY : error, path);
-        return -1;
+        return false;
     }
     (void)ioctl(fd, TIOCEXCL);
     fd_ = fd;
+    return true;
+}
 
+// Sets format and speed; 0, or what open() returns for settings the line does not take. The
+// character time is set only once the line has taken them.
+int Sio::apply_line_settings()
+{
     termios settings{};
     if (tcgetattr(fd_, &settings) != 0)
         return -2;
-    if (parity_code < 0 || parity_code > 5)
-        return -2;
-    if (data_bits < 5 || data_bits > 8)
-        return -3;
-    if (stop_bits != 1 && stop_bits != 2)
-        return -2;
-    if (std::find(accepted_bauds.begin(), accepted_bauds.end(), baud_rate) == accepted_bauds.end())
-        return -2;
-
+    if (const int refused = check_line_format(parity_code, stop_bits, data_bits, baud_rate); refused != 0)
+        return refused;
     apply_line_format(settings, parity_code, stop_bits, data_bits);
-    const float ms_per_character = 1000.0f *
-                                   static_cast<float>(bits_per_character(parity_code, stop_bits, data_bits)) /
-                                   static_cast<float>(baud_rate);
-
     const speed_t speed = standard_speed(baud_rate);
     // A rate the C library has no constant for is set through termios2 afterwards.
     cfsetispeed(&settings, speed ? speed : B38400);
@@ -146,15 +140,14 @@ int Sio::open()
     }
     if (!speed && !serial_driver::set_speed(fd_, static_cast<std::uint32_t>(baud_rate)))
         return -2;
-    character_time = ms_per_character;
+    character_time = 1000.0f * static_cast<float>(bits_per_character(parity_code, stop_bits, data_bits)) /
+                     static_cast<float>(baud_rate);
+    return 0;
+}
 
-    // The reply time-out grows with the character time: 30 times a character plus a pause of one and
-    // a half (each rounded up to whole milliseconds), and 100 ms on top.
-    const double ct = character_time;
-    const double interval = std::ceil(1.5 * ct);
-    const auto per_character = static_cast<std::uint32_t>(std::ceil(interval + ct));
-    reply_timeout = static_cast<std::uint16_t>(per_character * 30 + 100);
-
+// Puts the modem lines and the per-line state where the first transfer expects them.
+void Sio::ready_line()
+{
     serial_driver::request_low_latency(fd_);
     // DTR and RTS stay low as long as the program does not key the transmitter; Linux raises both
     // when the device is opened.
@@ -167,7 +160,6 @@ int Sio::open()
     line_echoes_ = false;
     settle_pending_ = false;
     last_received_ns_ = 0;
-    return 0;
 }
 
 int Sio::close()

@@ -123,6 +123,9 @@ public:
     // The silence a master keeps between the end of a reply and its next request (ms).
     double interframe_silence() const;
 private:
+    bool open_exclusive();
+    int apply_line_settings();
+    void ready_line();
     bool settle();
     // Notes a hang-up in poll() results or an errno that means the device is no longer there.
     void note_events(short revents);

@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace zr740 {
 
@@ -59,6 +60,10 @@ public:
     int decimals = 0;
     double max = 0.0;
     double min = 0.0;
+
+private:
+    // decode() for the bytes of one base type, padded to at least eight.
+    int decode_as(std::string_view base, const std::uint8_t* b, int length, std::string& out);
 };
 
 } // namespace zr740

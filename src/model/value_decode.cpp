@@ -10,6 +10,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace zr740 {
@@ -69,6 +70,107 @@ int decode_name(const std::uint8_t* bytes, std::string& out)
     return 1;
 }
 
+// Each decoder below reads `length` bytes of a buffer padded to at least eight and answers as
+// decode() does.
+
+int decode_float(const std::uint8_t* b, bool three_bytes, std::string& out,
+                 std::optional<std::array<std::uint8_t, 4>>& raw_value)
+{
+    const std::uint32_t bits = (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) |
+                               (three_bytes ? 0u : std::uint32_t{b[3]});
+    // The instrument marks a value it cannot give as all ones or as a NaN/infinity pattern.
+    if ((b[0] & b[1] & b[2] & b[3]) == 0xFF || (b[0] == 0x7F && (b[1] & 0x80) != 0)) {
+        out = texts::invalid_value;
+        return 1;
+    }
+    std::array<std::uint8_t, 4> host{};
+    std::memcpy(host.data(), &bits, host.size());
+    raw_value = host;
+    out = format_fixed(static_cast<double>(std::bit_cast<float>(bits)), 3);
+    return 1;
+}
+
+int decode_unsigned(const std::uint8_t* b, int length, std::string& out)
+{
+    std::uint32_t value = 0;
+    if (length == 1)
+        value = b[0];
+    else if (length == 2)
+        value = (std::uint32_t{b[0]} << 8) | b[1];
+    else if (length == 4)
+        value = (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) | b[3];
+    else {
+        out = length_error(length);
+        return -1;
+    }
+    out = format_unsigned(value);
+    return 1;
+}
+
+// Signed values and clock times come as one byte (odd length) or one big-endian word (even length,
+// up to four bytes: only the first word counts). Nothing, with the error in `out`, when longer.
+std::optional<unsigned> byte_or_word(const std::uint8_t* b, int length, std::string& out)
+{
+    if (length > 4) {
+        out = length_error(length);
+        return std::nullopt;
+    }
+    return length % 2 == 0 ? (unsigned{b[0]} << 8) | b[1] : unsigned{b[0]};
+}
+
+int decode_signed(const std::uint8_t* b, int length, std::string& out)
+{
+    const auto field = byte_or_word(b, length, out);
+    if (!field)
+        return -1;
+    const long value = length % 2 == 0 ? static_cast<std::int16_t>(*field) : static_cast<std::int8_t>(*field);
+    out = format_signed(value);
+    return 1;
+}
+
+// Seconds as "mm:ss".
+int decode_clock(const std::uint8_t* b, int length, std::string& out)
+{
+    const auto seconds = byte_or_word(b, length, out);
+    if (!seconds)
+        return -1;
+    const auto minutes = format_unsigned(*seconds / 60);
+    const auto rest = format_unsigned(*seconds % 60);
+    out = (minutes.size() < 2 ? "0" : "") + minutes + ":" + (rest.size() < 2 ? "0" : "") + rest;
+    return 1;
+}
+
+// Strings travel last character first.
+int decode_reversed_text(const std::uint8_t* b, int length, std::string& out)
+{
+    std::vector<std::uint8_t> reversed(b, b + length);
+    std::reverse(reversed.begin(), reversed.end());
+    out = instrument_text(reversed.data(), reversed.size());
+    return 1;
+}
+
+int decode_network_name(const std::uint8_t* b, int length, std::string& out)
+{
+    if (length != 4 && length != 6) {
+        out = length_error(length);
+        return -1;
+    }
+    return decode_name(b, out);
+}
+
+// Enumeration: the value is the number of the item, counting the base type token as 0.
+int decode_item(const std::uint8_t* b, int length, std::uint16_t register_number, std::string_view type_text,
+                std::string& out)
+{
+    int value = length < 2 ? static_cast<std::int8_t>(b[0]) : (b[0] << 8) | b[1];
+    value -= enumeration_read_offset(register_number);
+    const auto items = type_items(type_text);
+    if (value < 0 || static_cast<std::size_t>(value) >= items.size())
+        return 0;
+    out = items[static_cast<std::size_t>(value)];
+    return 1;
+}
+
 } // namespace
 
 int MyConverter::decode(std::span<const std::uint8_t> data, std::string& out, std::uint8_t function)
@@ -88,80 +190,35 @@ int MyConverter::decode(std::span<const std::uint8_t> data, std::string& out, st
     // bytes of a float, the name codes) stay inside the buffer for a short reply.
     std::vector<std::uint8_t> work(std::max<std::size_t>(static_cast<std::size_t>(length), 8), 0);
     std::copy_n(data.begin(), length, work.begin());
-    const std::uint8_t* b = work.data();
 
     if (register_number == 8 && length >= 2)
         --work[1];
     if (register_number == 0 || register_number == 4) {
-        out = instrument_text(b, static_cast<std::size_t>(length));
+        out = instrument_text(work.data(), static_cast<std::size_t>(length));
         return 1;
     }
+    return decode_as(base, work.data(), length, out);
+}
 
+int MyConverter::decode_as(std::string_view base, const std::uint8_t* b, int length, std::string& out)
+{
     if (is_type(base, "STORED_DOT")) {
         out = format_fixed(stored_dot_value(b, length), 3);
-    } else if (is_type(base, "float")) {
-        const bool three_bytes = name == "r.oe"; // the float's three high bytes only
-        const std::uint32_t bits = (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) |
-                                   (std::uint32_t{b[2]} << 8) | (three_bytes ? 0u : std::uint32_t{b[3]});
-        // The instrument marks a value it cannot give as all ones or as a NaN/infinity pattern.
-        if ((b[0] & b[1] & b[2] & b[3]) == 0xFF || (b[0] == 0x7F && (b[1] & 0x80) != 0)) {
-            out = texts::invalid_value;
-            return 1;
-        }
-        std::array<std::uint8_t, 4> host{};
-        std::memcpy(host.data(), &bits, host.size());
-        raw_value = host;
-        out = format_fixed(static_cast<double>(std::bit_cast<float>(bits)), 3);
-    } else if (is_type(base, "int") || is_type(base, "int16")) {
-        std::uint32_t value = 0;
-        if (length == 1)
-            value = b[0];
-        else if (length == 2)
-            value = (std::uint32_t{b[0]} << 8) | b[1];
-        else if (length == 4)
-            value = (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) | b[3];
-        else {
-            out = length_error(length);
-            return -1;
-        }
-        out = format_unsigned(value);
-    } else if (is_type(base, "sint") || is_type(base, "sint16")) {
-        if (length > 4) {
-            out = length_error(length);
-            return -1;
-        }
-        const long value =
-            length % 2 == 0 ? static_cast<std::int16_t>((b[0] << 8) | b[1]) : static_cast<std::int8_t>(b[0]);
-        out = format_signed(value);
-    } else if (is_type(base, "CLK_frm")) {
-        if (length > 4) {
-            out = length_error(length);
-            return -1;
-        }
-        const unsigned seconds = length % 2 == 0 ? (unsigned{b[0]} << 8) | b[1] : unsigned{b[0]};
-        const auto minutes = format_unsigned(seconds / 60);
-        const auto rest = format_unsigned(seconds % 60);
-        out = (minutes.size() < 2 ? "0" : "") + minutes + ":" + (rest.size() < 2 ? "0" : "") + rest;
-    } else if (is_type(base, "string") || is_type(base, "ASCI")) {
-        std::vector<std::uint8_t> reversed(b, b + length);
-        std::reverse(reversed.begin(), reversed.end());
-        out = instrument_text(reversed.data(), reversed.size());
-    } else if (is_type(base, "name")) {
-        if (length != 4 && length != 6) {
-            out = length_error(length);
-            return -1;
-        }
-        return decode_name(b, out);
-    } else {
-        // Enumeration: the value is the number of the item, counting the base type token as 0.
-        int value = length < 2 ? static_cast<std::int8_t>(b[0]) : (b[0] << 8) | b[1];
-        value -= enumeration_read_offset(register_number);
-        const auto items = type_items(type_text);
-        if (value < 0 || static_cast<std::size_t>(value) >= items.size())
-            return 0;
-        out = items[static_cast<std::size_t>(value)];
+        return 1;
     }
-    return 1;
+    if (is_type(base, "float"))
+        return decode_float(b, name == "r.oe", out, raw_value); // "r.oe": the float's three high bytes only
+    if (is_type(base, "int") || is_type(base, "int16"))
+        return decode_unsigned(b, length, out);
+    if (is_type(base, "sint") || is_type(base, "sint16"))
+        return decode_signed(b, length, out);
+    if (is_type(base, "CLK_frm"))
+        return decode_clock(b, length, out);
+    if (is_type(base, "string") || is_type(base, "ASCI"))
+        return decode_reversed_text(b, length, out);
+    if (is_type(base, "name"))
+        return decode_network_name(b, length, out);
+    return decode_item(b, length, register_number, type_text, out);
 }
 
 int MyConverter::accept_reply(std::span<const std::uint8_t> data, std::uint8_t function)

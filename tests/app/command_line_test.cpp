@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace zr740 {
 namespace {
 
@@ -118,6 +120,56 @@ TEST(CommandLine, ModesLogAndExitEvent)
     EXPECT_EQ(info.settings.placement, placement_flags::x | placement_flags::y | placement_flags::width |
                                            placement_flags::height);
     EXPECT_EQ(info.settings.y, 32);
+}
+
+// Every option alone, with everything it sets compared: an option bound to the wrong field or flag
+// shows here.
+TEST(CommandLine, EachOptionSetsItsOwnField)
+{
+    using namespace option_flags;
+    namespace modes = mode_flags;
+    namespace place = placement_flags;
+    struct Case {
+        std::vector<std::string> arguments;
+        void (*expect)(CommandLineSettings& s); // on default settings
+        std::string elog{}, exit_event{}, html{};
+    };
+    const Case cases[] = {
+        {{"-port:7"}, [](auto& s) { s.options = any | port_settings; s.port_number = 7; }},
+        {{"-port:7", "-port:\"/dev/ttyS1\""}, [](auto& s) { s.options = any | port_settings; s.port_path = "/dev/ttyS1"; }},
+        {{"-port:/dev/ttyS1", "-port:4"}, [](auto& s) { s.options = any | port_settings; s.port_number = 4; }},
+        {{"-prty:odd"}, [](auto& s) { s.options = any | port_settings; s.parity = 2; }},
+        {{"-prty:NO"}, [](auto& s) { s.options = any | port_settings; s.parity = 3; }},
+        {{"-rs485:auto"}, [](auto& s) { s.options = any; s.rs485 = 1; }},
+        {{"-rs485:on"}, [](auto& s) { s.options = any; s.rs485 = 3; }},
+        {{"-rs485:yes"}, [](auto& s) { s.options = any; }},
+        {{"-x:1/y:2/w:3/h:4"},
+         [](auto& s) {
+             s.options = any; s.placement = place::x | place::y | place::width | place::height;
+             s.x = 1; s.y = 2; s.width = 3; s.height = 4;
+         }},
+        {{"-autoread:off"}, [](auto& s) { s.options = any; s.modes = modes::auto_read_off; }},
+        {{"-autowrite:on"}, [](auto& s) { s.options = any; s.modes = modes::immediate_write_on; }},
+        {{"-autowrite:off"}, [](auto& s) { s.options = any; s.modes = modes::immediate_write_off; }},
+        {{"-write/aply"}, [](auto& s) { s.options = any | write | aply; }},
+        {{"-elog:\"/Srv/Err.log\""}, [](auto& s) { s.options = any; }, "/Srv/Err.log"},
+        {{"-exitevent:Done"}, [](auto& s) { s.options = any; }, "", "done"},
+        {{"-html:/Srv/Page.HTML"}, [](auto& s) { s.options = any; }, "", "", "/Srv/Page.HTML"},
+    };
+    const auto fields = [](const CommandLineSettings& s) {
+        return std::tuple(s.options, int{s.placement}, int{s.modes}, int{s.port_number}, s.port_path, s.baud_rate,
+                          int{s.parity}, s.address, int{s.data_bits}, s.stop_bits, int{s.address_length},
+                          int{s.rs485}, s.x, s.y, s.width, s.height);
+    };
+    for (const auto& c : cases) {
+        const auto info = parse(c.arguments);
+        CommandLineSettings expected;
+        c.expect(expected);
+        EXPECT_EQ(fields(info.settings), fields(expected)) << c.arguments.back();
+        EXPECT_EQ(std::tie(info.error_log_path, info.exit_event_name, info.html_path),
+                  std::tie(c.elog, c.exit_event, c.html))
+            << c.arguments.back();
+    }
 }
 
 TEST(CommandLine, APartialReadGoesBesideTheNamedFile)
