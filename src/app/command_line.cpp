@@ -87,11 +87,11 @@ void set_parity(CmyCommandLineInfo& info, const std::string& value, const std::s
     auto& s = info.settings;
     s.options |= option_flags::port_settings;
     if (value == "even")
-        s.parity = 1;
+        s.parity = Parity::even;
     else if (value == "odd")
-        s.parity = 2;
+        s.parity = Parity::odd;
     else if (value == "no")
-        s.parity = 3;
+        s.parity = Parity::none;
     else
         s.options &= ~option_flags::port_settings;
 }

@@ -3,7 +3,10 @@
 // "calibrate"), close the program afterwards, name an error log and an exit semaphore, and the
 // configuration file the job reads or writes.
 
+#include "model/parity.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,7 +38,7 @@ struct CommandLineSettings {
     std::uint8_t port_number = 0; // "port" with a number: COMn
     std::string port_path;        // "port" with a device path
     std::int32_t baud_rate = 0;
-    std::uint8_t parity = 0; // 1 even, 2 odd, 3 none
+    std::optional<Parity> parity; // none given
     std::string address;     // at most 5 characters
     std::uint8_t data_bits = 0;
     std::string stop_bits; // at most 4 characters

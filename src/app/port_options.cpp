@@ -2,24 +2,19 @@
 
 #include "model/model_texts.h"
 #include "model/network_names.h"
+#include "model/parity.h"
+#include "model/text.h"
 
 #include <cstdint>
 
 namespace zr740 {
 namespace {
 
-std::string_view parity_text(std::uint8_t parity)
+// The parity parameter's item: the text the program's link settings hold.
+std::string parity_text(Parity parity)
 {
-    switch (parity) {
-    case 1:
-        return "Четность";
-    case 2:
-        return "Нечетность";
-    case 3:
-        return "Отсутствует";
-    default:
-        return texts::bad_parity;
-    }
+    const auto items = split_items(texts::parity_items);
+    return item_index(parity) < items.size() ? items[item_index(parity)] : std::string(texts::bad_parity);
 }
 
 } // namespace
@@ -37,8 +32,8 @@ std::vector<std::pair<std::string_view, std::string>> port_setting_texts(const C
         values.emplace_back(network_names::data_bits, std::to_string(s.data_bits));
     if (!s.stop_bits.empty())
         values.emplace_back(network_names::stop_bits, s.stop_bits);
-    if (s.parity != 0)
-        values.emplace_back(network_names::parity, std::string(parity_text(s.parity)));
+    if (s.parity)
+        values.emplace_back(network_names::parity, parity_text(*s.parity));
     if (with_port) {
         if (s.port_number != 0)
             values.emplace_back(network_names::port, "COM" + std::to_string(s.port_number));

@@ -81,7 +81,7 @@ TEST(CommandLine, PortSettings)
     EXPECT_TRUE(s.options & option_flags::port_settings);
     EXPECT_EQ(s.port_number, 3);
     EXPECT_EQ(s.baud_rate, 19200);
-    EXPECT_EQ(s.parity, 1);
+    EXPECT_EQ(s.parity, Parity::even);
     EXPECT_EQ(s.address, "12345");
     EXPECT_EQ(s.data_bits, 8);
     EXPECT_EQ(s.stop_bits, "1.5x");
@@ -138,8 +138,8 @@ TEST(CommandLine, EachOptionSetsItsOwnField)
         {{"-port:7"}, [](auto& s) { s.options = any | port_settings; s.port_number = 7; }},
         {{"-port:7", "-port:\"/dev/ttyS1\""}, [](auto& s) { s.options = any | port_settings; s.port_path = "/dev/ttyS1"; }},
         {{"-port:/dev/ttyS1", "-port:4"}, [](auto& s) { s.options = any | port_settings; s.port_number = 4; }},
-        {{"-prty:odd"}, [](auto& s) { s.options = any | port_settings; s.parity = 2; }},
-        {{"-prty:NO"}, [](auto& s) { s.options = any | port_settings; s.parity = 3; }},
+        {{"-prty:odd"}, [](auto& s) { s.options = any | port_settings; s.parity = Parity::odd; }},
+        {{"-prty:NO"}, [](auto& s) { s.options = any | port_settings; s.parity = Parity::none; }},
         {{"-rs485:auto"}, [](auto& s) { s.options = any; s.rs485 = 1; }},
         {{"-rs485:on"}, [](auto& s) { s.options = any; s.rs485 = 3; }},
         {{"-rs485:yes"}, [](auto& s) { s.options = any; }},
@@ -158,7 +158,7 @@ TEST(CommandLine, EachOptionSetsItsOwnField)
     };
     const auto fields = [](const CommandLineSettings& s) {
         return std::tuple(s.options, int{s.placement}, int{s.modes}, int{s.port_number}, s.port_path, s.baud_rate,
-                          int{s.parity}, s.address, int{s.data_bits}, s.stop_bits, int{s.address_length},
+                          s.parity, s.address, int{s.data_bits}, s.stop_bits, int{s.address_length},
                           int{s.rs485}, s.x, s.y, s.width, s.height);
     };
     for (const auto& c : cases) {

@@ -21,7 +21,7 @@ TEST(PortOptions, TextsInTheOrderTheyAreWritten)
     const Case cases[] = {
         {[](auto&) {}, true, {}},
         {[](auto& s) {
-             s.port_number = 3; s.port_path = "/dev/ttyUSB0"; s.baud_rate = 19200; s.parity = 1; s.address = "12";
+             s.port_number = 3; s.port_path = "/dev/ttyUSB0"; s.baud_rate = 19200; s.parity = Parity::even; s.address = "12";
              s.data_bits = 8; s.stop_bits = "2"; s.address_length = 11;
          },
          true,
@@ -33,11 +33,10 @@ TEST(PortOptions, TextsInTheOrderTheyAreWritten)
           {n::parity, "Четность"},
           {n::port, "COM3"}}},
         // The instrument's own element takes no port.
-        {[](auto& s) { s.port_number = 3; s.parity = 2; }, false, {{n::parity, "Нечетность"}}},
-        {[](auto& s) { s.port_path = "/dev/ttyUSB0"; s.parity = 3; },
+        {[](auto& s) { s.port_number = 3; s.parity = Parity::odd; }, false, {{n::parity, "Нечетность"}}},
+        {[](auto& s) { s.port_path = "/dev/ttyUSB0"; s.parity = Parity::none; },
          true,
          {{n::parity, "Отсутствует"}, {n::port, "/dev/ttyUSB0"}}},
-        {[](auto& s) { s.parity = 9; }, true, {{n::parity, "<неверное значение>"}}},
     };
     for (const auto& c : cases) {
         CommandLineSettings settings;
