@@ -347,8 +347,8 @@ int DeviceIO::open_line()
 
 void DeviceIO::close_port()
 {
-    sio_.close();
-    trace_.port_closed();
+    if (sio_.close() != -2)
+        trace_.port_closed();
 }
 
 void DeviceIO::load_link_settings()
