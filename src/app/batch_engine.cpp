@@ -200,7 +200,7 @@ void BatchEngine::thread_main()
     while (true) {
         if (opened_for_job) {
             std::lock_guard lock(link_.port_lock());
-            link_.sio().close();
+            link_.close_port();
             opened_for_job = false;
         }
         const std::optional<Job> job = job_.queue.wait();

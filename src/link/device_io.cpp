@@ -132,7 +132,6 @@ int DeviceIO::modbus_exchange(ModbusFrame& frame, std::vector<std::uint8_t>& pay
     if (broadcast)
         return sio_.transfer(request, reply.data(), count, ReplyEnd::none);
     while (true) {
-        trace_.set_retry(timeouts + line_errors);
         result = sio_.transfer(request, reply.data(), count);
         if (result == transfer_timeout) {
             if (++timeouts >= max_timeouts) {
@@ -142,9 +141,11 @@ int DeviceIO::modbus_exchange(ModbusFrame& frame, std::vector<std::uint8_t>& pay
                     sio_.expect_late_reply();
                 return transfer_timeout;
             }
+            trace_.retry(timeouts + line_errors, RetryCause::timeout);
         } else if (result == transfer_line_error) {
             if (++line_errors >= max_line_errors)
                 return transfer_line_error;
+            trace_.retry(timeouts + line_errors, RetryCause::line_error);
         } else {
             break;
         }
@@ -186,8 +187,8 @@ int DeviceIO::korvel_exchange(std::uint16_t identifier, std::span<const std::uin
     int line_errors = 0;
     int lost_starts = 0;
     while (true) {
-        trace_.set_retry(timeouts + line_errors + lost_starts);
         const auto result = sio_.transfer(request, received.data(), count, ReplyEnd::carriage_return);
+        RetryCause cause = RetryCause::timeout;
         if (result == transfer_timeout) {
             if (++timeouts >= max_timeouts) {
                 error = texts::timeout_no_link;
@@ -200,13 +201,17 @@ int DeviceIO::korvel_exchange(std::uint16_t identifier, std::span<const std::uin
                 report(LinkFinding::line_failure);
                 return 0;
             }
+            cause = RetryCause::line_error;
         } else if (count >= 2 && received[0] == '#') {
             break;
         } else if (++lost_starts >= max_lost_starts) {
             error = texts::frame_start_lost;
             report(LinkFinding::line_failure);
             return 0;
+        } else {
+            cause = RetryCause::frame_start_lost;
         }
+        trace_.retry(timeouts + line_errors + lost_starts, cause);
     }
     report(LinkFinding::reply_arrived);
 
@@ -255,15 +260,11 @@ void DeviceIO::show_port_refusal(const std::string& refusal)
 int DeviceIO::open_port_locked(bool show_message, std::string& refusal)
 {
     if (sio_.is_open())
-        sio_.close();
+        close_port();
     load_link_settings();
     if (run_.silent)
         return -1;
-    const int code = sio_.open();
-    // A line whose settings did not take has no time-outs: every exchange on it would fail at once
-    // without a word. Closed, the transactions say that the port is not open.
-    if (code != 0 && sio_.is_open())
-        sio_.close();
+    const int code = open_line();
     report(code != 0 ? LinkFinding::port_refused : LinkFinding::port_opened);
     if (code == 0)
         port_lost_ = false;
@@ -283,9 +284,7 @@ bool DeviceIO::open_for_job()
     if (sio_.is_open())
         return true;
     load_link_settings();
-    const int code = sio_.open();
-    if (code != 0 && sio_.is_open())
-        sio_.close();
+    const int code = open_line();
     report(code != 0 ? LinkFinding::port_refused : LinkFinding::port_opened);
     if (code == 0)
         port_lost_ = false;
@@ -299,7 +298,7 @@ bool DeviceIO::close_if_gone()
     std::lock_guard io(io_lock_);
     if (!sio_.probe_gone())
         return false;
-    sio_.close();
+    close_port();
     port_lost_ = true;
     return true;
 }
@@ -326,14 +325,30 @@ DeviceIO::LostPort DeviceIO::reopen_lost_port()
         return LostPort::none;
     std::lock_guard io(io_lock_);
     // The line keeps the settings it was opened with: the same device under the same name.
-    const int code = sio_.open();
-    if (code != 0 && sio_.is_open())
-        sio_.close();
+    const int code = open_line();
     report(code != 0 ? LinkFinding::port_refused : LinkFinding::port_opened);
     if (code != 0)
         return LostPort::missing;
     port_lost_ = false;
     return LostPort::reopened;
+}
+
+int DeviceIO::open_line()
+{
+    const int code = sio_.open();
+    // A line whose settings did not take has no time-outs: every exchange on it would fail at once
+    // without a word. Closed, the transactions say that the port is not open.
+    if (code != 0 && sio_.is_open())
+        sio_.close();
+    if (code == 0)
+        trace_.port_opened(sio_.device_path(), sio_.baud_rate);
+    return code;
+}
+
+void DeviceIO::close_port()
+{
+    if (sio_.close() != -2)
+        trace_.port_closed();
 }
 
 void DeviceIO::load_link_settings()

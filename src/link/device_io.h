@@ -66,6 +66,11 @@ public:
     bool close_if_gone();
     // Whether the port was closed because its device went, and not opened since.
     bool port_lost() const { return port_lost_; }
+    // Closes the line and tells the trace. The caller holds the port lock.
+    void close_port();
+    // The trace file ("trace:PATH" on the command line, or ZR740_TRACE): appended to, one line
+    // per frame or link event. False with the reason in `error`.
+    bool open_trace_file(const std::string& path, std::string& error) { return trace_.open_trace_file(path, error); }
     // Copies the program's link settings into the line.
     void load_link_settings();
     // Identifies the instrument, trying both converter modes. True when it was recognised.
@@ -109,6 +114,8 @@ private:
     // `refusal` (when one is wanted), to be shown after the lock is released.
     int open_port_locked(bool show_message, std::string& refusal);
     void show_port_refusal(const std::string& refusal);
+    // The line opened with the trace told: the traffic statistics start afresh.
+    int open_line();
     // The attempts of check_link, under the port lock.
     bool find_instrument();
     int modbus_exchange(ModbusFrame& frame, std::vector<std::uint8_t>& payload, bool broadcast);

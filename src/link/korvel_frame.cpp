@@ -91,8 +91,7 @@ bool korvel_encode(const KorvelAddressing& link, int address_offset, bool reques
 KorvelVerdict korvel_decode(std::span<const std::uint8_t> received, std::uint16_t request_identifier,
                             KorvelReply& reply, std::string& message)
 {
-    reply.identifier = 0;
-    reply.data.clear();
+    reply = KorvelReply{};
     const auto reject = [&message] {
         message = texts::korvel_reply_bad_crc;
         return KorvelVerdict::bad_crc;
@@ -126,6 +125,8 @@ KorvelVerdict korvel_decode(std::span<const std::uint8_t> received, std::uint16_
     if (computed != carried)
         return reject();
 
+    reply.address_byte = binary[0];
+    reply.request_bit = (binary[1] & 0x10U) != 0;
     reply.identifier = static_cast<std::uint16_t>((binary[2] << 8U) | binary[3]);
     reply.data.assign(binary.begin() + header_size, binary.begin() + static_cast<std::ptrdiff_t>(crc_at));
     if (reply.identifier == request_identifier)

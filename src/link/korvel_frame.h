@@ -33,6 +33,8 @@ bool korvel_encode(const KorvelAddressing& link, int address_offset, bool reques
 struct KorvelReply {
     std::uint16_t identifier = 0;
     std::vector<std::uint8_t> data; // L bytes
+    std::uint8_t address_byte = 0; // the first header byte: the address, or its top 8 of 11 bits
+    bool request_bit = false;
 };
 
 enum class KorvelVerdict {

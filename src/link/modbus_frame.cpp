@@ -55,18 +55,14 @@ bool modbus_reply_complete(std::span<const std::uint8_t> gathered)
     return gathered[count - 2] == (crc & 0xFF) && gathered[count - 1] == (crc >> 8);
 }
 
-namespace {
-
-bool crc_holds(std::span<const std::uint8_t> frame)
+bool modbus_crc_holds(std::span<const std::uint8_t> frame)
 {
     const std::size_t count = frame.size();
     const std::uint16_t crc = modbus_crc16(frame.first(count - 2));
     return frame[count - 2] == (crc & 0xFF) && frame[count - 1] == (crc >> 8);
 }
 
-// The length a frame starting at `at` declares for itself: 0 while the bytes so far do not tell.
-// Functions without a fixed reply shape run to the end of what has arrived.
-std::size_t declared_length(std::span<const std::uint8_t> gathered, std::size_t at, std::uint8_t function)
+std::size_t modbus_declared_length(std::span<const std::uint8_t> gathered, std::size_t at, std::uint8_t function)
 {
     const std::size_t left = gathered.size() - at;
     if (left < 2)
@@ -84,8 +80,6 @@ std::size_t declared_length(std::span<const std::uint8_t> gathered, std::size_t 
         return left;
     }
 }
-
-} // namespace
 
 bool reply_answers(std::span<const std::uint8_t> request, std::span<const std::uint8_t> reply)
 {
@@ -138,11 +132,11 @@ ReplyLocation find_reply(std::span<const std::uint8_t> request, std::span<const 
                 continue;
             }
         }
-        const std::size_t length = declared_length(gathered, at, function);
+        const std::size_t length = modbus_declared_length(gathered, at, function);
         if (length < 5 || length > left)
             continue; // not complete (yet); a later start may be
         const auto frame = gathered.subspan(at, length);
-        if (!crc_holds(frame))
+        if (!modbus_crc_holds(frame))
             continue;
         if (reply_answers(request, frame)) {
             location.found = true;

@@ -17,6 +17,14 @@ std::uint16_t modbus_crc16(std::span<const std::uint8_t> bytes);
 // bytes; and the last two bytes are the CRC of the others.
 bool modbus_reply_complete(std::span<const std::uint8_t> gathered);
 
+// Whether the last two bytes of a frame of at least 3 bytes are the CRC of the others.
+bool modbus_crc_holds(std::span<const std::uint8_t> frame);
+
+// The length a reply starting at `at` declares for itself, read as an answer to `function`: 0
+// while the bytes so far do not tell; functions without a fixed reply shape run to the end of
+// what has arrived.
+std::size_t modbus_declared_length(std::span<const std::uint8_t> gathered, std::size_t at, std::uint8_t function);
+
 // Where the reply to a request lies among the bytes gathered from the line. Bytes that cannot start
 // a reply from the request's slave (a driver glitch after the turnaround, the tail of a stale
 // frame), the request itself coming back first (an adapter with local echo) and complete frames

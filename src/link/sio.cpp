@@ -21,6 +21,7 @@
 #include <cstring>
 #include <ctime>
 #include <string_view>
+#include <vector>
 
 namespace zr740 {
 namespace {
@@ -277,6 +278,12 @@ bool Sio::settle()
 {
     const double quiet_ms =
         settle_pending_ ? std::max<double>(interframe_silence(), reply_timeout) : interframe_silence();
+    // What is dropped here goes to the trace: a late or doubled reply shows as such there.
+    std::vector<std::uint8_t> dropped;
+    const auto drop = [&](const std::uint8_t* bytes, ssize_t n) {
+        if (trace_ && n > 0 && dropped.size() < reply_capacity)
+            dropped.insert(dropped.end(), bytes, bytes + std::min<std::size_t>(static_cast<std::size_t>(n), reply_capacity));
+    };
     if (quiet_ms > 0.0) {
         const auto quiet = static_cast<std::int64_t>(quiet_ms * static_cast<double>(ns_per_ms));
         std::int64_t now = monotonic_ns();
@@ -302,6 +309,7 @@ bool Sio::settle()
             note_events(events[0].revents);
             if ((events[0].revents & POLLIN) != 0) {
                 const ssize_t n = ::read(fd_, discard.data(), discard.size());
+                drop(discard.data(), n);
                 if (n < 0)
                     note_error(errno);
                 if (n > 0)
@@ -317,8 +325,10 @@ bool Sio::settle()
     // Whatever is still queued: reading it away costs one call when there is nothing, less than a
     // flush of the driver's queues.
     std::array<std::uint8_t, 64> stale{};
-    while (::read(fd_, stale.data(), stale.size()) > 0) {
-    }
+    for (ssize_t n = 0; (n = ::read(fd_, stale.data(), stale.size())) > 0;)
+        drop(stale.data(), n);
+    if (!dropped.empty())
+        trace_->discarded(dropped);
     return true;
 }
 
@@ -349,14 +359,16 @@ TransferResult Sio::transfer(std::span<const std::uint8_t> request, std::uint8_t
     bool line_dead = false;
     const bool sent = send(request, line_dead);
     const std::int64_t sent_at = monotonic_ns();
+    if (trace_ && sent)
+        trace_->sent(request);
     ReplyLocation location;
     TransferResult result = transfer_aborted;
     if (sent)
         result = end == ReplyEnd::none ? transfer_ok : receive(request, reply, reply_count, end, line_dead, location);
     if (trace_) {
         const auto response_us = static_cast<std::uint64_t>((monotonic_ns() - sent_at) / 1000);
-        trace_->record(request, std::span<const std::uint8_t>(reply, static_cast<std::size_t>(reply_count)),
-                       result, response_us);
+        trace_->received(request, std::span<const std::uint8_t>(reply, static_cast<std::size_t>(reply_count)),
+                         result, location.start, location.found ? location.length : 0, response_us);
     }
     if (result == transfer_aborted) {
         // The rest of the reply may still come; the next transfer waits it out.

@@ -151,7 +151,7 @@ TEST_F(RefusedValues, FactoryResetSendsTheValueOne)
     document.device()->initialise_device();
     document.link().trace().close();
     EXPECT_EQ(simulator->wait_for_commands(commands + 1).commands, commands + 1);
-    EXPECT_NE(testing::file_text(trace).find("tx: 05 06 00 20 00 01 "), std::string::npos) << testing::file_text(trace);
+    EXPECT_NE(testing::file_text(trace).find(" TX 05 06 00 20 00 01 "), std::string::npos) << testing::file_text(trace);
 }
 
 } // namespace

@@ -680,7 +680,6 @@ TEST_F(SioOverPty, TraceRecordsEachTransfer)
     answer({read_reply});
     ASSERT_EQ(run(read_request).result, transfer_ok);
     peer.join();
-    trace.set_retry(1);
     ASSERT_EQ(run(read_request).result, transfer_timeout);
     trace.close();
 
@@ -688,20 +687,23 @@ TEST_F(SioOverPty, TraceRecordsEachTransfer)
     std::vector<std::string> lines;
     for (std::string line; std::getline(file, line);)
         lines.push_back(line);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_NE(lines[0].find(" try=0 result=0 "), std::string::npos) << lines[0];
-    EXPECT_NE(lines[0].find("tx: 10 03 00 07 00 02 "), std::string::npos) << lines[0];
-    EXPECT_NE(lines[0].find("rx: 10 03 04 00 10 25 80 "), std::string::npos) << lines[0];
-    EXPECT_NE(lines[1].find(" try=1 result=2 "), std::string::npos) << lines[1];
-    EXPECT_EQ(lines[1].substr(lines[1].size() - 4), " rx:") << lines[1];
-    // Timestamps are monotonic microseconds.
-    EXPECT_LE(std::stoull(lines[0]), std::stoull(lines[1]));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_NE(lines[0].find(" TX 10 03 00 07 00 02 "), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find(" RX 10 03 04 00 10 25 80 "), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find(" TX 10 03 00 07 00 02 "), std::string::npos) << lines[2];
+    EXPECT_NE(lines[3].find(" TIMEOUT | "), std::string::npos) << lines[3];
+    // Wall-clock stamps in the order of the events.
+    EXPECT_LE(lines[0].substr(0, 23), lines[3].substr(0, 23));
 
     const auto counters = trace.counters();
     EXPECT_EQ(counters.transactions, 2u);
     EXPECT_EQ(counters.timeouts, 1u);
     EXPECT_EQ(counters.responses, 1u);
     EXPECT_EQ(counters.mean_response_us(), counters.last_response_us);
+    const auto statistics = trace.statistics();
+    EXPECT_EQ(statistics.requests, 2u);
+    EXPECT_EQ(statistics.replies, 1u);
+    EXPECT_EQ(statistics.timeouts, 1u);
     std::filesystem::remove(path);
 }
 
