@@ -40,8 +40,8 @@ log, and no box waits for a click. Options shape only the start-up and the first
 window is the user's afterwards. An option argument begins with "-", or with "/" when
 every name in it is an option with its value ("/home/user/line3.zr740" and "/x/line3.zr740" name
 files); one argument may carry several options joined by "/", e.g.  -read/close/port:/dev/ttyUSB0 .
-Names and values are not case sensitive, except the values of "port", "elog" and "html", which run
-to the end of the argument.
+Names and values are not case sensitive, except the values of "port", "elog", "html" and "trace",
+which run to the end of the argument.
 
   read              read every parameter from the instrument and save them into FILE (required);
                     when some parameters fail, FILE keeps what it had and the result is saved
@@ -59,6 +59,9 @@ to the end of the argument.
   silent            keep the port closed except for the start-up link check and the job
   elog:PATH         error log: one line per failed parameter, and "Port - reason" when the port
                     does not open (created empty at start)
+  trace:PATH        traffic log, appended to as it happens: one line per frame or link event,
+                    local time, TX/RX (or RETRY, TIMEOUT, SKIP, UNMATCHED, OPEN, CLOSE, LINEERR),
+                    the bytes in hex and what they mean; ZR740_TRACE=PATH does the same
   exitevent:NAME    create the POSIX named semaphore "/name" (lower case); posting it ends the
                     run with code 205, as SIGTERM, SIGINT and SIGHUP do (SIGPIPE is ignored)
   test              stop right after the link check; the code tells what it found

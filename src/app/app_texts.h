@@ -7,6 +7,7 @@ namespace zr740::texts {
 
 inline constexpr std::string_view calibration_needs_window = "Юстировка прибора выполняется в окне программы.";
 inline constexpr std::string_view cannot_create_log = "Не удалось создать протокол ошибок '%s':\n%s";
+inline constexpr std::string_view cannot_open_trace = "Не удалось открыть журнал обмена '%s':\n%s";
 inline constexpr std::string_view cannot_create_exit_event = "Не удалось создать событие завершения '%s':\n%s";
 inline constexpr std::string_view read_needs_file =
     "Не указан файл конфигурации, в который сохранить прочитанные параметры.";

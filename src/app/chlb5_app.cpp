@@ -109,6 +109,7 @@ void CHLB5App::prepare(const CmyCommandLineInfo& info)
     command_line_ = info.settings;
     file_name_ = info.file_name;
     html_path_ = info.html_path;
+    trace_path_ = info.trace_path;
     context_.options = command_line_.options;
     context_.run.silent = (command_line_.modes & mode_flags::silent) != 0;
     context_.run.started_with_options = (command_line_.options & option_flags::any) != 0;
@@ -187,6 +188,11 @@ CHLB5Doc& CHLB5App::create_document()
         document_ = std::move(document);
     }
     document_->engine().on_unattended_job_end = [this] { on_job_end(); };
+    // Before the first exchange, so that the log holds the whole run, the link check too.
+    std::string error;
+    if (!trace_path_.empty() && !document_->link().open_trace_file(trace_path_, error))
+        shell_.message(fill_placeholders(texts::cannot_open_trace, {trace_path_, error}), std::string(texts::app_title),
+                       Icon::warning, Owner::none);
     return *document_;
 }
 
@@ -291,7 +297,7 @@ bool CHLB5App::check_link()
     context_.run.silent = silent;
     if (silent) {
         std::lock_guard lock(link.port_lock());
-        link.sio().close();
+        link.close_port();
     }
     return found;
 }
@@ -549,7 +555,7 @@ void CHLB5App::shut_down()
         // was never identified is told nothing.
         if (!identified_) {
             std::lock_guard port(document_->link().port_lock());
-            document_->link().sio().close();
+            document_->link().close_port();
         }
         document_->close();
     }

@@ -84,6 +84,7 @@ private:
     CommandLineSettings command_line_;
     std::string file_name_;
     std::string html_path_;
+    std::string trace_path_;
     // Whether the start-up link check found a ZR740: nothing, not even the closing INIT, goes to
     // an instrument it did not.
     bool identified_ = false;

@@ -167,6 +167,7 @@ constexpr auto option_table = std::to_array<Option>({
     {"test", Form::flag, set_modes<modes::test>},
     {"ext", Form::flag, ignore},
     {"html", Form::path, set_path<&CmyCommandLineInfo::html_path>},
+    {"trace", Form::path, set_path<&CmyCommandLineInfo::trace_path>},
 });
 
 // The option of that name (lower case); null for a name the program does not know.

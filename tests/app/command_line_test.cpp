@@ -132,7 +132,7 @@ TEST(CommandLine, EachOptionSetsItsOwnField)
     struct Case {
         std::vector<std::string> arguments;
         void (*expect)(CommandLineSettings& s); // on default settings
-        std::string elog{}, exit_event{}, html{};
+        std::string elog{}, exit_event{}, html{}, trace{};
     };
     const Case cases[] = {
         {{"-port:7"}, [](auto& s) { s.options = any | port_settings; s.port_number = 7; }},
@@ -155,6 +155,8 @@ TEST(CommandLine, EachOptionSetsItsOwnField)
         {{"-elog:\"/Srv/Err.log\""}, [](auto& s) { s.options = any; }, "/Srv/Err.log"},
         {{"-exitevent:Done"}, [](auto& s) { s.options = any; }, "", "done"},
         {{"-html:/Srv/Page.HTML"}, [](auto& s) { s.options = any; }, "", "", "/Srv/Page.HTML"},
+        // A trace path keeps its case and runs on past "/" to the end of the argument.
+        {{"-close/trace:/Srv/Line 3/Traffic.log"}, [](auto& s) { s.options = any | close; }, "", "", "", "/Srv/Line 3/Traffic.log"},
     };
     const auto fields = [](const CommandLineSettings& s) {
         return std::tuple(s.options, int{s.placement}, int{s.modes}, int{s.port_number}, s.port_path, s.baud_rate,
@@ -166,8 +168,8 @@ TEST(CommandLine, EachOptionSetsItsOwnField)
         CommandLineSettings expected;
         c.expect(expected);
         EXPECT_EQ(fields(info.settings), fields(expected)) << c.arguments.back();
-        EXPECT_EQ(std::tie(info.error_log_path, info.exit_event_name, info.html_path),
-                  std::tie(c.elog, c.exit_event, c.html))
+        EXPECT_EQ(std::tie(info.error_log_path, info.exit_event_name, info.html_path, info.trace_path),
+                  std::tie(c.elog, c.exit_event, c.html, c.trace))
             << c.arguments.back();
     }
 }
