@@ -150,6 +150,11 @@ int DeviceIO::modbus_exchange(ModbusFrame& frame, std::vector<std::uint8_t>& pay
             break;
         }
     }
+    // A slave that was only slow may still answer the request it missed, after the reply taken
+    // here and after its own turnaround, which may be far longer than the silence between frames:
+    // that second reply must not be taken for the next request's.
+    if (timeouts > 0)
+        sio_.expect_late_reply();
     // Only a gathered reply is decoded: what a failed transfer left may be anything.
     if (result != transfer_ok ||
         frame.decode_reply(std::span(reply.data(), static_cast<std::size_t>(count)), payload) != 0)
@@ -213,6 +218,9 @@ int DeviceIO::korvel_exchange(std::uint16_t identifier, std::span<const std::uin
         }
         trace_.retry(timeouts + line_errors + lost_starts, cause);
     }
+    // As for Modbus: a missed request may still be answered after this reply.
+    if (timeouts > 0)
+        sio_.expect_late_reply();
     report(LinkFinding::reply_arrived);
 
     KorvelReply decoded;

@@ -183,25 +183,30 @@ TEST_F(DeviceIOTest, FaultyRepliesEndAsUndecodedOrRecover)
     }
 }
 
-// On a line, a slave that queues the master's retry while busy with a late reply answers it right
-// after: a second reply no content can tell from the next request's. The master's silence between
-// frames sees it coming and lets it pass.
+// On a line, a slave that queues the master's retry while busy with a late reply answers it after
+// its turnaround: a second reply no content can tell from the next request's. After a transaction
+// that needed a retry the master waits out a reply time-out of silence, so the second reply is
+// dropped however long the slave's turnaround (a slow one outlasts the silence between frames).
 TEST_F(DeviceIOTest, QueuedRetryAnsweredAfterALateReplyIsNotTheNextReply)
 {
-    SimulatorOptions options;
-    options.pace = true;
-    start(options);
-    device.sio().automatic_converter = 1;
-    ASSERT_TRUE(simulator->set_value(0x0018, "1.250"));
-    ASSERT_TRUE(simulator->set_value(0x001A, "-2.500"));
-    simulator->inject(Fault::late(std::chrono::milliseconds(device.sio().reply_timeout + 60), true, 1));
-    auto damping = parameter("0x0018", 2, "float");
-    auto lower = parameter("0x001A", 2, "float");
-    EXPECT_EQ(device.read_registers(damping, false), 0);
-    EXPECT_EQ(damping.value_text, "1.250");
-    EXPECT_EQ(device.read_registers(lower, false), 0);
-    EXPECT_EQ(lower.value_text, "-2.500");
-    EXPECT_EQ(simulator->stats().replies, 3u); // the late one, the queued retry's, the next one's
+    for (const auto turnaround : {std::chrono::microseconds(2000), std::chrono::microseconds(40000)}) {
+        SCOPED_TRACE(turnaround.count());
+        SimulatorOptions options;
+        options.pace = true;
+        options.turnaround = turnaround;
+        start(options);
+        device.sio().automatic_converter = 1;
+        ASSERT_TRUE(simulator->set_value(0x0018, "1.250"));
+        ASSERT_TRUE(simulator->set_value(0x001A, "-2.500"));
+        simulator->inject(Fault::late(std::chrono::milliseconds(device.sio().reply_timeout + 60), true, 1));
+        auto damping = parameter("0x0018", 2, "float");
+        auto lower = parameter("0x001A", 2, "float");
+        EXPECT_EQ(device.read_registers(damping, false), 0);
+        EXPECT_EQ(damping.value_text, "1.250");
+        EXPECT_EQ(device.read_registers(lower, false), 0);
+        EXPECT_EQ(lower.value_text, "-2.500");
+        EXPECT_EQ(simulator->stats().replies, 3u); // the late one, the queued retry's, the next one's
+    }
 }
 
 TEST_F(DeviceIOTest, BroadcastWritesToAddressZeroAndExpectsNoReply)
