@@ -215,6 +215,22 @@ void append_hex_bytes(std::string& line, std::span<const std::uint8_t> bytes)
     }
 }
 
+RegisterRange request_registers(std::span<const std::uint8_t> request)
+{
+    if (request.size() < 6 || looks_korvel(request))
+        return {};
+    switch (request[1]) {
+    case 3:
+    case 4:
+    case 16:
+        return {static_cast<int>(word_at(request, 2)), static_cast<int>(word_at(request, 4))};
+    case 6:
+        return {static_cast<int>(word_at(request, 2)), 1};
+    default:
+        return {};
+    }
+}
+
 DecodedFrame decode_request(std::span<const std::uint8_t> frame)
 {
     return looks_korvel(frame) ? decode_korvel(frame, {}) : decode_modbus(frame, false, {});

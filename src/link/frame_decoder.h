@@ -21,6 +21,14 @@ struct DecodedFrame {
     bool korvel = false;
 };
 
+// The holding registers a Modbus request reads or writes (functions 3, 4, 6 and 16); none for any
+// other frame.
+struct RegisterRange {
+    int first = -1; // -1: none
+    int count = 0;
+};
+RegisterRange request_registers(std::span<const std::uint8_t> request);
+
 // A request the master sends: Modbus-RTU, or a Korvel frame ("#", letters G..V, CR).
 DecodedFrame decode_request(std::span<const std::uint8_t> frame);
 // A reply; `request`, when known, names the registers of read values and tells an echo of the

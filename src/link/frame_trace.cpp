@@ -108,11 +108,13 @@ void FrameTrace::publish(TrafficEvent& event)
 }
 
 void FrameTrace::text_event(TrafficKind kind, std::span<const std::uint8_t> bytes, std::string text,
-                            std::uint64_t response_us)
+                            std::uint64_t response_us, RegisterRange registers)
 {
     TrafficEvent event;
     event.kind = kind;
     event.response_us = response_us;
+    event.first_register = registers.first;
+    event.register_count = registers.count;
     // Nobody reads the words of an event nobody hears.
     if (listening_.load(std::memory_order_relaxed)) {
         event.bytes.assign(bytes.begin(), bytes.end());
@@ -130,6 +132,12 @@ void FrameTrace::frame_event(TrafficKind kind, std::span<const std::uint8_t> byt
     auto decoded = kind == TrafficKind::request ? decode_request(bytes) : decode_reply(bytes, request);
     event.address = decoded.address;
     event.crc_ok = decoded.crc_ok;
+    // A reply belongs to the request's registers; a frame answering something else to none of them.
+    const RegisterRange registers = kind == TrafficKind::request ? request_registers(bytes)
+                                    : kind == TrafficKind::reply ? request_registers(request)
+                                                                 : RegisterRange{};
+    event.first_register = registers.first;
+    event.register_count = registers.count;
     event.exception = decoded.exception;
     if (listening_.load(std::memory_order_relaxed)) {
         event.bytes.assign(bytes.begin(), bytes.end());
@@ -145,6 +153,10 @@ void FrameTrace::sent(std::span<const std::uint8_t> request)
         TrafficEvent event; // counted, never decoded
         publish(event);
         return;
+    }
+    {
+        std::lock_guard lock(counters_mutex_);
+        last_registers_ = request_registers(request);
     }
     frame_event(TrafficKind::request, request, {}, 0);
 }
@@ -163,7 +175,8 @@ void FrameTrace::explain(std::span<const std::uint8_t> bytes, std::span<const st
         auto piece = bytes.subspan(part.start, part.length);
         switch (part.kind) {
         case UnexplainedPart::Kind::echo:
-            text_event(TrafficKind::skipped, piece, std::string(texts::traffic_skipped_echo));
+            text_event(TrafficKind::skipped, piece, std::string(texts::traffic_skipped_echo), 0,
+                       request_registers(request));
             break;
         case UnexplainedPart::Kind::frame:
             frame_event(TrafficKind::unmatched, piece, request, 0);
@@ -224,7 +237,7 @@ void FrameTrace::received(std::span<const std::uint8_t> request, std::span<const
     case transfer_timeout:
         explain(gathered, request, false);
         text_event(TrafficKind::timeout, {}, fill_number(texts::traffic_timeout, static_cast<long long>(response_us / 1000)),
-                   response_us);
+                   response_us, request_registers(request));
         return;
     case transfer_line_error:
     case transfer_too_long:
@@ -241,7 +254,12 @@ void FrameTrace::retry(int number, RetryCause cause)
     const auto pattern = cause == RetryCause::timeout      ? texts::traffic_retry_timeout
                          : cause == RetryCause::line_error ? texts::traffic_retry_line_error
                                                            : texts::traffic_retry_frame_start;
-    text_event(TrafficKind::retry, {}, fill_number(pattern, number));
+    RegisterRange registers;
+    {
+        std::lock_guard lock(counters_mutex_);
+        registers = last_registers_;
+    }
+    text_event(TrafficKind::retry, {}, fill_number(pattern, number), 0, registers);
 }
 
 void FrameTrace::port_opened(const std::string& device, int baud_rate)

@@ -5,6 +5,7 @@
 // since the port was opened) and hands them to its listeners: the trace file and whoever added a
 // TrafficSink (the traffic monitor). With nobody listening an event costs its counting only.
 
+#include "link/frame_decoder.h"
 #include "link/link_statistics.h"
 #include "link/trace_file.h"
 #include "link/traffic_event.h"
@@ -85,11 +86,12 @@ private:
     void frame_event(TrafficKind kind, std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> request,
                      std::uint64_t response_us);
     void text_event(TrafficKind kind, std::span<const std::uint8_t> bytes, std::string text,
-                    std::uint64_t response_us = 0);
+                    std::uint64_t response_us = 0, RegisterRange registers = {});
     void update_listening();
 
     mutable std::mutex counters_mutex_;
     LinkCounters counters_;
+    RegisterRange last_registers_; // of the last request heard: its retries belong to it
     LinkStatistics statistics_;
     // Guards the sinks and the file; held while an event is handed out, so lines keep their order.
     mutable std::mutex sinks_mutex_;

@@ -35,6 +35,15 @@ struct TrafficEvent {
     bool crc_ok = true;
     int exception = 0; // Modbus exception code or the instrument's Korvel error code; 0: none
     std::uint64_t response_us = 0; // reply: from the end of sending to the reply; time-out: the wait
+    // The registers of the transaction the event belongs to (request, its reply, its time-out and
+    // retries); first -1 when none is known (Korvel, port events, stray bytes).
+    int first_register = -1;
+    int register_count = 0;
+
+    bool concerns_register(int number) const
+    {
+        return first_register >= 0 && number >= first_register && number < first_register + register_count;
+    }
 };
 
 class TrafficSink {

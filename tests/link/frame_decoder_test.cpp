@@ -181,5 +181,30 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitRow{"damaged_reply", damaged(read_reply), {K::stray}},
                       SplitRow{"nothing", {}, {}}));
 
+// The registers a request concerns: what the monitor's register filter goes by.
+TEST(RequestRegisters, NameTheRegistersOfReadsAndWrites)
+{
+    const struct {
+        const char* name;
+        Bytes request;
+        int first;
+        int count;
+    } rows[] = {
+        {"read", read_request, 7, 2},
+        {"read input", with_crc({0x05, 0x04, 0x01, 0x00, 0x00, 0x03}), 256, 3},
+        {"write one", write_one, 0x20, 1},
+        {"write many", write_many, 7, 2},
+        {"other function", with_crc({0x05, 0x41, 0x01, 0x02, 0x03}), -1, 0},
+        {"cut short", {0x05, 0x03, 0x00}, -1, 0},
+        {"korvel", korvel(0x1234, true, {0x01}), -1, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const RegisterRange range = request_registers(row.request);
+        EXPECT_EQ(range.first, row.first);
+        EXPECT_EQ(range.count, row.count);
+    }
+}
+
 } // namespace
 } // namespace zr740

@@ -83,6 +83,11 @@ TEST(FrameTraceListeners, HearEventsWithTheirMeaning)
     EXPECT_EQ(recorder.events[2].text, "Нет ответа за 230 мс");
     EXPECT_EQ(recorder.events[3].kind, TrafficKind::retry);
     EXPECT_LE(recorder.events[0].time, recorder.events[3].time);
+    // Every event of the transaction names its registers, so a filter on one register keeps them.
+    for (const auto& event : recorder.events) {
+        EXPECT_EQ(event.first_register, 7) << traffic_word(event.kind);
+        EXPECT_EQ(event.register_count, 2) << traffic_word(event.kind);
+    }
 
     const auto statistics = trace.statistics();
     EXPECT_EQ(statistics.requests, 3u);
