@@ -31,6 +31,12 @@ std::vector<TrafficEvent> TrafficLog::take()
     return {std::make_move_iterator(taken.begin()), std::make_move_iterator(taken.end())};
 }
 
+std::size_t TrafficLog::waiting() const
+{
+    std::lock_guard lock(mutex_);
+    return waiting_.size();
+}
+
 std::uint64_t TrafficLog::dropped() const
 {
     std::lock_guard lock(mutex_);

@@ -27,6 +27,7 @@ public:
     std::vector<TrafficEvent> take();
     // Events that left the queue untaken to make room since the start.
     std::uint64_t dropped() const;
+    std::size_t waiting() const;
 
 private:
     const std::size_t capacity_;

@@ -47,6 +47,7 @@ enum class Command : int {
     auto_read = 134,
     immediate_write = 268,
     no_attributes = 294,
+    traffic_monitor = 32830,
     toolbar = 59392,
     status_bar = 59393,
 

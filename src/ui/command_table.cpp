@@ -137,6 +137,11 @@ constexpr CommandEntry commands[] = {
      .text = QT_TRANSLATE_NOOP("zr740", "Юстировка "),
      .prompt = QT_TRANSLATE_NOOP("zr740", "Юстировка смещения и диапазона прибора\nЮстировка"),
      .picture = {nullptr, pictures::calibration}, .separator_before = true},
+    {.command = Command::traffic_monitor, .menu = Menu::modes,
+     .text = QT_TRANSLATE_NOOP("zr740", "Монитор обмена\tCtrl+M"),
+     .prompt = QT_TRANSLATE_NOOP(
+         "zr740", "Показать кадры линии связи, ошибки обмена и статистику связи\nМонитор обмена"),
+     .shortcut = "Ctrl+M", .checkable = true},
     {.command = Command::toolbar, .menu = Menu::modes,
      .text = QT_TRANSLATE_NOOP("zr740", "Панель инструментов"),
      .prompt = QT_TRANSLATE_NOOP("zr740", "Показать или скрыть панель инструментов\nПанель инструментов"),

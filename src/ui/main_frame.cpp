@@ -10,6 +10,8 @@
 #include "ui/frame_icons.h"
 #include "ui/frame_texts.h"
 #include "ui/qt_shell.h"
+#include "ui/traffic_texts.h"
+#include "ui/traffic_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -89,6 +91,9 @@ CMainFrame::CMainFrame(CHLB5Doc& document, QtShell& shell, Settings& settings, Q
 
 CMainFrame::~CMainFrame()
 {
+    // Closing hides the docks: no refresh of a window half gone.
+    if (traffic_)
+        traffic_->disconnect(this);
     shell_.on_command = nullptr;
     shell_.on_scan_results = nullptr;
     shell_.on_update_views = nullptr;
@@ -178,12 +183,45 @@ void CMainFrame::build_status_bar()
     note_ = new QLabel(this);
     note_->setObjectName("statusNote");
     bar->addPermanentWidget(note_);
+    link_statistics_ = new QLabel(this);
+    link_statistics_->setObjectName("linkStatistics");
+    link_statistics_->setToolTip(q(texts::traffic_statistics_brief_tip));
+    link_statistics_->setVisible(false);
+    bar->addPermanentWidget(link_statistics_);
+    auto* clock = new QTimer(this);
+    connect(clock, &QTimer::timeout, this, &CMainFrame::refresh_link_statistics);
+    clock->start(500);
     // The message pane says "Готово" whenever no prompt stands in it.
     connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& message) {
         if (message.isEmpty())
             bar->showMessage(q(texts::idle_prompt));
     });
     bar->showMessage(q(texts::idle_prompt));
+}
+
+void CMainFrame::refresh_link_statistics()
+{
+    const auto statistics = document_.link().trace().statistics();
+    // Nothing to tell before the first request.
+    link_statistics_->setVisible(statistics.requests > 0);
+    link_statistics_->setText(link_statistics_text(statistics, true));
+}
+
+QString CMainFrame::link_statistics_note() const
+{
+    return link_statistics_->isVisibleTo(this) ? link_statistics_->text() : QString();
+}
+
+TrafficWindow* CMainFrame::traffic_window()
+{
+    if (!traffic_) {
+        traffic_ = new TrafficWindow(document_.link().trace(), shell_, this);
+        traffic_->setVisible(false);
+        addDockWidget(Qt::BottomDockWidgetArea, traffic_);
+        resizeDocks({traffic_}, {height() * 2 / 5}, Qt::Vertical);
+        connect(traffic_, &QDockWidget::visibilityChanged, this, &CMainFrame::refresh_commands);
+    }
+    return traffic_;
 }
 
 QAction* CMainFrame::action(Command command) const
@@ -215,6 +253,7 @@ void CMainFrame::refresh_commands()
     action(Command::calibration)->setEnabled(device != nullptr && device->supports_calibration());
     action(Command::toolbar)->setChecked(toolbar_ && toolbar_->isVisibleTo(this));
     action(Command::status_bar)->setChecked(statusBar()->isVisibleTo(this));
+    action(Command::traffic_monitor)->setChecked(traffic_ && traffic_->isVisibleTo(this));
 }
 
 void CMainFrame::refresh_recent_menu()

@@ -30,6 +30,7 @@ class Settings;
 namespace zr740::ui {
 
 class CHLB5TreeListView;
+class TrafficWindow;
 struct CommandEntry;
 enum class Menu;
 class QtShell;
@@ -62,6 +63,11 @@ public:
     CHLB5TreeListView* view() const { return view_; }
     CHLB5Doc& document() const { return document_; }
     QToolBar* tool_bar() const { return toolbar_; }
+    // The traffic monitor; made on first use.
+    TrafficWindow* traffic_window();
+    // The link statistics in the status bar, renewed twice a second.
+    void refresh_link_statistics();
+    QString link_statistics_note() const;
 
     // The configuration file shown; empty for a new one.
     const std::string& path() const { return path_; }
@@ -141,6 +147,8 @@ private:
     CHLB5TreeListView* view_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QLabel* note_ = nullptr;
+    QLabel* link_statistics_ = nullptr;
+    TrafficWindow* traffic_ = nullptr;
     std::map<Command, QAction*> actions_;
     std::vector<QAction*> recent_actions_;
     std::vector<std::string> recent_;

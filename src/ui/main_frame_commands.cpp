@@ -20,6 +20,7 @@
 #include "ui/qt_shell.h"
 #include "ui/setup_carrier.h"
 #include "ui/single_point_dialog.h"
+#include "ui/traffic_window.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -185,6 +186,11 @@ bool CMainFrame::run_mode_command(Command command)
     case Command::status_bar:
         statusBar()->setVisible(!statusBar()->isVisibleTo(this));
         return true;
+    case Command::traffic_monitor: {
+        TrafficWindow* monitor = traffic_window();
+        monitor->setVisible(!monitor->isVisibleTo(this));
+        return true;
+    }
     default:
         return false;
     }
