@@ -710,7 +710,7 @@
     </message>
     <message>
         <location line="+1"/>
-        <source>Что</source>
+        <source>Событие</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -11,7 +11,7 @@ inline constexpr Text traffic_caption = QT_TRANSLATE_NOOP("zr740", "Монито
 
 // Columns.
 inline constexpr Text traffic_column_time = QT_TRANSLATE_NOOP("zr740", "Время");
-inline constexpr Text traffic_column_direction = QT_TRANSLATE_NOOP("zr740", "Что");
+inline constexpr Text traffic_column_direction = QT_TRANSLATE_NOOP("zr740", "Событие");
 inline constexpr Text traffic_column_address = QT_TRANSLATE_NOOP("zr740", "Адрес");
 inline constexpr Text traffic_column_bytes = QT_TRANSLATE_NOOP("zr740", "Байты");
 inline constexpr Text traffic_column_meaning = QT_TRANSLATE_NOOP("zr740", "Значение");

@@ -169,6 +169,8 @@ void TrafficWindow::build()
     statistics_ = new QLabel(body);
     statistics_->setObjectName("trafficStatistics");
     statistics_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The figures grow with the traffic; they must not widen the window they stand in.
+    statistics_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     note_ = new QLabel(body);
     note_->setObjectName("trafficNote");
     auto* footer = new QHBoxLayout;

@@ -1,7 +1,7 @@
 // zr740-screenshots: renders the README's pictures of the window offscreen, against the
 // instrument simulator: the main window after a read, an enumeration value being edited, the
 // rows filling during a running read, the apply window, and the connection setup window scanning
-// the baud rates.
+// the baud rates, and the traffic monitor after a read on a line with faults.
 //
 //     zr740-screenshots [OUTPUT_FOLDER]        (default docs/screenshots)
 
@@ -17,6 +17,8 @@
 #include "ui/progress_window.h"
 #include "ui/qt_shell.h"
 #include "ui/setup_carrier.h"
+#include "ui/traffic_model.h"
+#include "ui/traffic_window.h"
 #include "ui/window_language.h"
 
 #include <QAbstractItemView>
@@ -30,6 +32,8 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTimer>
 #include <QTreeView>
 
@@ -224,6 +228,31 @@ int main(int argc, char** argv)
     });
     apply_poll.start(10);
     frame.run_command(265);
+
+    // 6. The traffic monitor after a read-all on a line that lost one reply and damaged another:
+    // the time-out, the damaged reply and their retries in colour, the statistics below.
+    ui::TrafficWindow* monitor = frame.traffic_window();
+    frame.run_command(ui::Command::traffic_monitor);
+    QApplication::processEvents();
+    monitor->clear();
+    document.link().trace().reset_statistics();
+    simulator.inject(sim::Fault::no_reply(1).at(0x0018));
+    simulator.inject(sim::Fault::bad_crc(1).at(0x001A));
+    frame.run_command(139);
+    document.engine().wait_until_idle();
+    simulator.clear_faults();
+    monitor->take_traffic();
+    frame.refresh_link_statistics();
+    for (int row = 0; row < monitor->model().rowCount(); ++row) {
+        if (is_traffic_error(monitor->model().event(row))) {
+            const QModelIndex first_error = monitor->model().index(row, 0);
+            monitor->table()->scrollTo(first_error, QAbstractItemView::PositionAtTop);
+            monitor->table()->verticalScrollBar()->setValue(std::max(0, row - 3));
+            break;
+        }
+    }
+    QApplication::processEvents();
+    written = save(frame.grab(), output + "/traffic-monitor.png") && written;
     frame.close();
 
     // 5. The connection setup scanning the baud rates for an instrument that listens at 19200
