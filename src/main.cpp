@@ -50,7 +50,12 @@ which run to the end of the argument.
   close             close when the job has ended (a run without a window always does)
   aply              also put the port settings into the instrument's network parameters and
                     send its apply command when they were written
-  port:N|PATH       serial port: a number N means COMn (/dev/ttyS(N-1)), else a device path
+  port:N|PATH|URL   serial port: a number N means COMn (/dev/ttyS(N-1)), else a device path;
+                    or a network end: tcp://HOST:PORT carries the RTU frames unchanged (a serial
+                    device server in raw mode), modbus-tcp://HOST:PORT speaks Modbus TCP to a
+                    gateway with the address as unit identifier; the line settings are then the
+                    far end's, the reply time-out gets network_latency ms on top (setting,
+                    default 300), a connection takes at most 3 s and a dropped one is made again
   bps:N  len:N  sbit:S  prty:even|odd|no  0x0007:ADDR  alen:N
                     link settings (baud rate, data bits, stop bits, parity, address, address
                     length); a "prty" with another value drops the settings given before it

@@ -369,6 +369,7 @@ void DeviceIO::load_link_settings()
     };
     if (const auto* port = settings.find(network_names::port))
         sio_.port_name = port->value_text;
+    sio_.network_latency = settings.network_latency();
     number(network_names::baud_rate, sio_.baud_rate);
     number(network_names::address, sio_.address);
     number(network_names::address_length, sio_.address_length);

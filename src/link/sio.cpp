@@ -3,7 +3,10 @@
 #include "link/frame_trace.h"
 #include "link/line_format.h"
 #include "link/modbus_frame.h"
+#include "link/network_end.h"
+#include "link/port_address.h"
 #include "link/serial_driver.h"
+#include "link/sio_clock.h"
 #include "platform/serial_ports.h"
 
 #include <fcntl.h>
@@ -24,37 +27,13 @@
 #include <vector>
 
 namespace zr740 {
+using namespace sio_clock;
 namespace {
-
-constexpr std::int64_t ns_per_ms = 1'000'000;
-constexpr std::int64_t ns_per_s = 1'000'000'000;
 
 // Replies longer than this without a complete frame are garbage.
 constexpr int max_reply = 255;
 // Fewer bytes than this cannot be a reply; the end rules are not even tried.
 constexpr int min_reply = 5;
-
-std::int64_t monotonic_ns()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * ns_per_s + now.tv_nsec;
-}
-
-timespec to_timespec(std::int64_t ns)
-{
-    return timespec{static_cast<time_t>(ns / ns_per_s), static_cast<long>(ns % ns_per_s)};
-}
-
-// The reply time-out grows with the character time: 30 times a character plus a pause of one and a
-// half (each rounded up to whole milliseconds), and 100 ms on top.
-std::uint16_t reply_timeout_ms(float character_ms)
-{
-    const double ct = character_ms;
-    const double interval = std::ceil(1.5 * ct);
-    const auto per_character = static_cast<std::uint32_t>(std::ceil(interval + ct));
-    return static_cast<std::uint16_t>(per_character * 30 + 100);
-}
 
 } // namespace
 
@@ -78,6 +57,8 @@ int Sio::open()
     if (fd_ >= 0)
         close();
     gone_ = false;
+    if (names_network_end(port_name))
+        return open_network();
     if (!open_exclusive())
         return -1;
     if (const int refused = apply_line_settings(); refused != 0)
@@ -165,6 +146,12 @@ void Sio::ready_line()
 
 int Sio::close()
 {
+    if (network_) {
+        network_.reset();
+        fd_ = -1;
+        gone_ = false;
+        return 0;
+    }
     if (fd_ < 0)
         return -2;
     // A device that has gone away refuses the flush; the descriptor is released all the same so
@@ -213,7 +200,8 @@ void Sio::reset_abort()
 
 bool Sio::probe_gone()
 {
-    if (fd_ < 0)
+    // A network end is never gone for good: a dropped connection is made again by the next transfer.
+    if (fd_ < 0 || network_)
         return false;
     if (!gone_) {
         // Nothing asked for: poll() reports a hang-up and an error all the same.
@@ -226,6 +214,9 @@ bool Sio::probe_gone()
 
 void Sio::note_events(short revents)
 {
+    // A socket's hang-up is read as the end of its stream, where the connection is given up.
+    if (network_)
+        return;
     // A hung-up tty reports POLLHUP (with POLLERR) for ever; a live one never does.
     if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
         gone_ = true;
@@ -233,25 +224,13 @@ void Sio::note_events(short revents)
 
 void Sio::note_error(int error)
 {
+    if (network_) {
+        if (error == EPIPE || error == ECONNRESET || error == ENOTCONN || error == ETIMEDOUT)
+            connection_dropped();
+        return;
+    }
     if (error == EIO || error == ENXIO || error == ENODEV)
         gone_ = true;
-}
-
-void Sio::busy_wait(double milliseconds)
-{
-    if (!(milliseconds > 0.0))
-        return;
-    const auto end = monotonic_ns() + static_cast<std::int64_t>(milliseconds * static_cast<double>(ns_per_ms));
-    while (monotonic_ns() < end) {
-    }
-}
-
-void Sio::set_rts(bool high) const
-{
-    int line = TIOCM_RTS;
-    // A pseudo-terminal has no modem lines (ENOTTY/EINVAL) and a vanished device refuses everything;
-    // neither is a reason to give up the transfer.
-    (void)ioctl(fd_, high ? TIOCMBIS : TIOCMBIC, &line);
 }
 
 std::optional<TransferResult> line_error_outcome(bool parity_error, int bytes_received)
@@ -265,7 +244,8 @@ std::optional<TransferResult> line_error_outcome(bool parity_error, int bytes_re
 
 double Sio::interframe_silence() const
 {
-    if (pseudo_terminal_ && !silence_on_pseudo_terminal)
+    // The line's silence is kept where the line is, at the far end.
+    if ((pseudo_terminal_ && !silence_on_pseudo_terminal) || network_)
         return 0.0;
     // Above 19200 baud Modbus fixes the silence at 1.75 ms instead of 3.5 ever shorter characters.
     return baud_rate > 19200 ? 1.75 : 3.5 * static_cast<double>(character_time);
@@ -308,14 +288,17 @@ bool Sio::settle()
                 return false;
             note_events(events[0].revents);
             if ((events[0].revents & POLLIN) != 0) {
-                const ssize_t n = ::read(fd_, discard.data(), discard.size());
+                const ssize_t n = read_line(discard.data(), discard.size());
                 drop(discard.data(), n);
                 if (n < 0)
                     note_error(errno);
-                if (n > 0)
+                if (n > 0) {
                     quiet_from = monotonic_ns();
-                else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+                } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+                    if (n == 0)
+                        connection_dropped();
                     break; // a vanished device: nothing will come
+                }
             } else if ((events[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
                 break;
             }
@@ -325,7 +308,7 @@ bool Sio::settle()
     // Whatever is still queued: reading it away costs one call when there is nothing, less than a
     // flush of the driver's queues.
     std::array<std::uint8_t, 64> stale{};
-    for (ssize_t n = 0; (n = ::read(fd_, stale.data(), stale.size())) > 0;)
+    for (ssize_t n = 0; fd_ >= 0 && (n = read_line(stale.data(), stale.size())) > 0;)
         drop(stale.data(), n);
     if (!dropped.empty())
         trace_->discarded(dropped);
@@ -336,7 +319,7 @@ TransferResult Sio::transfer(std::span<const std::uint8_t> request, std::uint8_t
                              ReplyEnd end)
 {
     reply_count = 0;
-    if (fd_ < 0)
+    if (fd_ < 0 && !network_)
         return transfer_aborted;
     std::memset(reply, 0, max_read);
     // An abort stays in force until reset_abort(): a stop that comes between two transfers (or
@@ -351,6 +334,10 @@ TransferResult Sio::transfer(std::span<const std::uint8_t> request, std::uint8_t
         settle_pending_ = true;
         return transfer_aborted;
     }
+    // A network end whose connection dropped is connected again; one that cannot be reached is a
+    // silent line, and the transaction's retries try again.
+    if (fd_ < 0 && !reconnect())
+        return abort_signalled() ? transfer_aborted : transfer_timeout;
     if (has_line_counters_ && !serial_driver::read_line_errors(fd_, line_errors_before_)) {
         note_error(errno);
         has_line_counters_ = false;
@@ -385,132 +372,6 @@ TransferResult Sio::transfer(std::span<const std::uint8_t> request, std::uint8_t
     return result;
 }
 
-bool Sio::send(std::span<const std::uint8_t> request, bool& line_dead)
-{
-    if (automatic_converter) {
-        if (rs485_on_)
-            rs485_on_ = !serial_driver::set_rs485(fd_, false);
-        return write_all(request, line_dead);
-    }
-    if (kernel_rs485_ && !rs485_on_) {
-        rs485_on_ = serial_driver::set_rs485(fd_, true);
-        kernel_rs485_ = rs485_on_;
-    }
-    if (rs485_on_) {
-        // The driver raises RTS, sends and drops RTS after the last stop bit by itself.
-        return write_all(request, line_dead);
-    }
-    return send_keyed(request, line_dead);
-}
-
-// The converter transmits while RTS is high. The frame goes to the driver in one write, so that no
-// gaps open inside it (per-byte USB transfers would), and RTS falls once the driver reports the
-// last byte gone. A driver that cannot report that gets the bytes one by one, each followed by one
-// character time on the clock.
-bool Sio::send_keyed(std::span<const std::uint8_t> request, bool& line_dead)
-{
-    set_rts(true);
-    bool completed = write_all(request, line_dead);
-    if (completed && !line_dead) {
-        // The frame's time on the line is waited out abortably; tcdrain() then waits for what
-        // the driver still holds, down to the UART's shift register.
-        completed = wait_sent(request.size());
-        if (completed && tcdrain(fd_) != 0 && errno != EINTR) {
-            note_error(errno);
-            set_rts(false);
-            (void)tcflush(fd_, TCOFLUSH);
-            return send_byte_by_byte(request, line_dead);
-        }
-    }
-    if (!completed)
-        (void)tcflush(fd_, TCOFLUSH); // a stop: what has not left yet stays unsent
-    set_rts(false);
-    return completed;
-}
-
-bool Sio::send_byte_by_byte(std::span<const std::uint8_t> request, bool& line_dead)
-{
-    set_rts(true);
-    bool completed = true;
-    for (std::size_t i = 0; i < request.size() && !line_dead; ++i) {
-        if (!write_all(request.subspan(i, 1), line_dead)) {
-            completed = false;
-            break;
-        }
-        busy_wait(character_time);
-        // At slow rates the waits add up to seconds; a stop must not have to sit them out.
-        if (abort_signalled()) {
-            completed = false;
-            break;
-        }
-    }
-    set_rts(false);
-    return completed;
-}
-
-// Waits, abortably, for the time `bytes` characters take on the line. False when aborted.
-bool Sio::wait_sent(std::size_t bytes)
-{
-    const double ms = static_cast<double>(bytes) * static_cast<double>(character_time);
-    if (!(ms > 0.0))
-        return !abort_signalled();
-    const std::int64_t deadline = monotonic_ns() + static_cast<std::int64_t>(ms * static_cast<double>(ns_per_ms));
-    return wait_out(deadline) != transfer_aborted;
-}
-
-// False only when the transfer was aborted. A line that refuses the bytes (a device that has gone
-// away) sets `line_dead` and lets the transfer run into its time-out.
-bool Sio::write_all(std::span<const std::uint8_t> bytes, bool& line_dead)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno == EAGAIN) {
-            std::array<pollfd, 2> events{{{fd_, POLLOUT, 0}, {abort_fd_, POLLIN, 0}}};
-            const int ready = poll(events.data(), events.size(), -1);
-            if (ready < 0 && errno == EINTR)
-                continue;
-            if (ready > 0 && (events[1].revents & POLLIN) != 0)
-                return false;
-            if (ready > 0)
-                note_events(events[0].revents);
-            if (ready > 0 && (events[0].revents & POLLOUT) != 0)
-                continue;
-        } else if (n < 0) {
-            note_error(errno);
-        }
-        line_dead = true;
-        return true;
-    }
-    return true;
-}
-
-TransferResult Sio::wait_out(std::int64_t deadline_ns) const
-{
-    while (true) {
-        const std::int64_t remaining = deadline_ns - monotonic_ns();
-        if (remaining <= 0)
-            return transfer_timeout;
-        pollfd event{abort_fd_, POLLIN, 0};
-        const timespec limit = to_timespec(remaining);
-        const int ready = ppoll(&event, 1, &limit, nullptr);
-        if (ready > 0 && (event.revents & POLLIN) != 0)
-            return transfer_aborted;
-        if (ready < 0 && errno != EINTR) {
-            // No way left to wait for the abort; sleep out the rest.
-            const timespec rest = to_timespec(std::max<std::int64_t>(deadline_ns - monotonic_ns(), 0));
-            nanosleep(&rest, nullptr);
-            return transfer_timeout;
-        }
-    }
-}
-
 // Gathers reply bytes until a complete reply, silence for the reply time-out (restarted by every
 // arrival), a line error, too many bytes, or an abort.
 //
@@ -526,7 +387,7 @@ TransferResult Sio::receive(std::span<const std::uint8_t> request, std::uint8_t*
     const std::int64_t silence = static_cast<std::int64_t>(reply_timeout) * ns_per_ms;
     std::int64_t deadline = monotonic_ns() + silence;
     if (line_dead)
-        return wait_out(deadline);
+        return network_ && fd_ < 0 ? transfer_timeout : wait_out(deadline);
 
     while (true) {
         const std::int64_t remaining = deadline - monotonic_ns();
@@ -534,13 +395,18 @@ TransferResult Sio::receive(std::span<const std::uint8_t> request, std::uint8_t*
             return transfer_timeout;
         std::array<pollfd, 2> events{{{fd_, POLLIN, 0}, {abort_fd_, POLLIN, 0}}};
         const timespec limit = to_timespec(remaining);
-        const int ready = ppoll(events.data(), events.size(), &limit, nullptr);
+        // Bytes a network end has converted already are not on its socket any more.
+        const bool buffered = network_ && network_->pending();
+        const timespec none{};
+        const int ready = ppoll(events.data(), events.size(), buffered ? &none : &limit, nullptr);
+        if (buffered)
+            events[0].revents |= POLLIN;
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
             return wait_out(deadline);
         }
-        if (ready == 0)
+        if (ready == 0 && !buffered)
             return transfer_timeout;
         if ((events[1].revents & POLLIN) != 0)
             return transfer_aborted;
@@ -548,7 +414,7 @@ TransferResult Sio::receive(std::span<const std::uint8_t> request, std::uint8_t*
 
         if ((events[0].revents & POLLIN) != 0) {
             // Non-blocking read with VMIN 0: whatever is queued, at most max_read bytes.
-            const ssize_t n = ::read(fd_, reply + reply_count, max_read);
+            const ssize_t n = read_line(reply + reply_count, max_read);
             if (n < 0)
                 note_error(errno);
             if (n > 0) {
@@ -562,10 +428,18 @@ TransferResult Sio::receive(std::span<const std::uint8_t> request, std::uint8_t*
                                    end, location))
                         return transfer_ok;
                 }
+            } else if (n == 0 && network_) {
+                // The far end closed the connection: nothing more comes on it.
+                connection_dropped();
+                return transfer_timeout;
             } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
                 return wait_out(deadline);
             }
         } else if ((events[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            if (network_) {
+                connection_dropped();
+                return transfer_timeout;
+            }
             return wait_out(deadline);
         }
 

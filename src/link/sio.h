@@ -1,14 +1,21 @@
 #pragma once
 // The serial line: opens a tty with the link settings, derives the character time and the
 // time-outs from them, and performs one request/reply transfer at a time. It keys the RS-485
-// converter's transmit direction through RTS when the converter is not automatic.
+// converter's transmit direction through RTS when the converter is not automatic. A port name that
+// names a network end (port_address.h) puts a TCP connection (network_end.h) in the tty's place;
+// the transfers, reply search and time-outs are the same over both.
+//
+// sio.cpp opens, closes and gathers replies; sio_send.cpp sends; sio_network.cpp connects.
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
+
+#include <sys/types.h>
 
 #include "link/modbus_frame.h"
 #include "link/open_failure.h"
@@ -17,6 +24,7 @@
 namespace zr740 {
 
 class FrameTrace;
+class NetworkEnd;
 
 enum TransferResult : int {
     transfer_ok = 0,          // a reply was gathered
@@ -52,10 +60,17 @@ public:
     // advisory lock), no permission (the reason in open_error()); -2 unsupported parity, stop bits
     // or baud rate, or the line settings cannot be read or applied; -3 data bits outside 5..8.
     // On -2 and -3 the port stays open and the caller closes it.
+    //
+    // A port name that names a network end ("tcp://HOST:PORT", "modbus-tcp://HOST:PORT") connects
+    // instead: -1 with the reason when it cannot. The line settings then only size the time-outs
+    // (the line behind the end is set up there), and the reply time-out gets network_latency on
+    // top. A connection the far end drops is made again by the next transfer.
     int open();
     // -2 when not open; -1 when the flush failed (the port is closed all the same); else 0.
     int close();
-    bool is_open() const { return fd_ >= 0; }
+    bool is_open() const { return fd_ >= 0 || network_ != nullptr; }
+    // Whether the port is a network end.
+    bool is_network() const { return network_ != nullptr; }
 
     // Sends the request and gathers the reply into `reply` (reply_capacity bytes). A device that has
     // gone away (hung-up tty) reads as a silent line: 2 after the reply time-out, never a busy loop;
@@ -120,9 +135,22 @@ public:
     // comparison of software with software turns the silence off there.
     bool silence_on_pseudo_terminal = true;
 
+    // What a network end adds to the reply time-out (ms): the round trip and the server's own
+    // buffering.
+    int network_latency = 300;
+    // How long a connection to a network end may take (ms).
+    int connect_timeout = 3000;
+
     // The silence a master keeps between the end of a reply and its next request (ms).
     double interframe_silence() const;
 private:
+    int open_network();
+    // Connects again after the far end dropped the connection; false when it cannot.
+    bool reconnect();
+    // Reads what the line holds: the device, or the network end in its framing.
+    ssize_t read_line(std::uint8_t* out, std::size_t max);
+    // A network end that closed its side: the socket goes, the next transfer connects again.
+    void connection_dropped();
     bool open_exclusive();
     int apply_line_settings();
     void ready_line();
@@ -144,6 +172,7 @@ private:
 
     int fd_ = -1;
     int abort_fd_ = -1;
+    std::unique_ptr<NetworkEnd> network_;
     std::string open_error_;
     FrameTrace* trace_ = nullptr;
     std::atomic<int>* activity_ = nullptr;

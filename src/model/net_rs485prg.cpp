@@ -28,6 +28,7 @@ constexpr std::string_view key_parity = "parity_scheme";
 constexpr std::string_view key_port_number = "port_number";
 // A number cannot name /dev/ttyUSB0, so the port text itself is kept as well; it wins when present.
 constexpr std::string_view key_port_name = "port_name";
+constexpr std::string_view key_network_latency = "network_latency";
 
 
 int clamp_to_int(long long value)
@@ -83,6 +84,8 @@ void NetRS485prg::rebuild_parameters()
 
 void NetRS485prg::load()
 {
+    network_latency_ =
+        std::clamp(settings_.read_link_value(key_network_latency, default_network_latency), 0, 10000);
     set_value_by_name(network_names::address, std::to_string(settings_.read_link_value(key_address, 16)));
     set_value_by_name(network_names::baud_rate, std::to_string(settings_.read_link_value(key_baud_rate, 9600)));
     set_value_by_name(network_names::data_bits, std::to_string(settings_.read_link_value(key_byte_size, 8)));

@@ -6,6 +6,7 @@
 #include "model/net_rs485.h"
 #include "platform/settings_store.h"
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -33,12 +34,19 @@ public:
     // only, never across a transaction or a box.
     std::mutex& values_lock() const { return values_lock_; }
 
+    // What a network end ("tcp://", "modbus-tcp://") adds to the reply time-out, in ms: the setting
+    // "network_latency" (default 300, at most 10000). Not a parameter of the tree: it belongs to the
+    // computer's network, not to the instrument.
+    int network_latency() const { return network_latency_.load(); }
+    static constexpr int default_network_latency = 300;
+
 private:
     void load();
 
     Settings& settings_;
     std::vector<std::string> serial_ports_;
     mutable std::mutex values_lock_;
+    std::atomic<int> network_latency_{default_network_latency};
 };
 
 } // namespace zr740

@@ -137,9 +137,24 @@ bool InstrumentSimulator::start()
         endpoint_.reset();
         return false;
     }
+    if (options_.tcp_port) {
+        // Relaying a device would mean reading the simulator's own end of the line.
+        if (!endpoint_->is_pty()) {
+            error_ = "TCP is served in front of a pseudo-terminal only, not a device";
+            endpoint_.reset();
+            return false;
+        }
+        bridge_ = std::make_unique<TcpBridge>();
+        if (!bridge_->start(endpoint_->path(), *options_.tcp_port, options_.framing, error_)) {
+            bridge_.reset();
+            endpoint_.reset();
+            return false;
+        }
+    }
     wake_fd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wake_fd_ < 0) {
         error_ = "cannot create an event descriptor";
+        bridge_.reset();
         endpoint_.reset();
         return false;
     }
@@ -150,6 +165,8 @@ bool InstrumentSimulator::start()
 
 void InstrumentSimulator::stop()
 {
+    // The bridge holds the program's end of the pseudo-terminal: it goes before the line.
+    bridge_.reset();
     if (thread_.joinable()) {
         const std::uint64_t one = 1;
         [[maybe_unused]] const auto written = ::write(wake_fd_, &one, sizeof one);
@@ -160,6 +177,12 @@ void InstrumentSimulator::stop()
         wake_fd_ = -1;
     }
     endpoint_.reset();
+}
+
+void InstrumentSimulator::drop_tcp_connection()
+{
+    if (bridge_)
+        bridge_->drop_connection();
 }
 
 void InstrumentSimulator::inject(const Fault& fault)

@@ -12,6 +12,7 @@
 
 #include "simulator/faults.h"
 #include "simulator/register_bank.h"
+#include "simulator/tcp_bridge.h"
 
 #include <atomic>
 #include <chrono>
@@ -56,6 +57,10 @@ struct SimulatorOptions {
     // would arrive as noise.
     bool own_rate_only = false;
     std::vector<Fault> faults;
+    // Set: also listen on 127.0.0.1 at this port (0: a free one), relaying a connection to the
+    // pseudo-terminal with the given framing (see TcpBridge). Not with a device.
+    std::optional<int> tcp_port;
+    Framing framing = Framing::rtu;
     Shell* shell = nullptr;   // description messages; null: standard error
 };
 
@@ -83,6 +88,10 @@ public:
     const std::string& error() const { return error_; }
     // The path the program opens: the pseudo-terminal's slave side, or the device.
     const std::string& port_path() const;
+    // The TCP port listened on; 0 without one.
+    int tcp_port() const { return bridge_ ? bridge_->port() : 0; }
+    // Closes the TCP connection from the simulator's side, as a failing network would.
+    void drop_tcp_connection();
 
     void inject(const Fault& fault);
     void clear_faults();
@@ -127,6 +136,7 @@ private:
     SimulatorOptions options_;
     std::string error_;
     std::unique_ptr<SerialEndpoint> endpoint_;
+    std::unique_ptr<TcpBridge> bridge_;
     int wake_fd_ = -1;
     Clock::time_point started_;
     std::thread thread_;

@@ -1,5 +1,6 @@
 // zr740-sim: a simulated ZR740 transmitter on a pseudo-terminal (or a serial device).
-// Prints "PTY <path>" (or "DEVICE <path>") on one line, then serves until SIGINT, SIGTERM or SIGHUP.
+// Prints "PTY <path>" (or "DEVICE <path>") on one line, with --tcp then "TCP 127.0.0.1:<port>
+// <framing>" on the next, then serves until SIGINT, SIGTERM or SIGHUP.
 
 #include "simulator/instrument_simulator.h"
 
@@ -27,6 +28,10 @@ constexpr std::string_view usage = R"(usage: zr740-sim [options]
   --baud N             start at baud rate N (one of the description's rates)
   --pace               pace the line like a real slave at its baud rate
   --turnaround MS      paced: reply MS milliseconds after the end of a request (default 2)
+  --tcp PORT           also listen on 127.0.0.1:PORT (0: any free port), relaying one connection
+                       at a time to the pseudo-terminal
+  --framing FRAMING    with --tcp: rtu (bytes unchanged, the default) or modbus-tcp (MBAP on the
+                       socket, RTU on the line, as a gateway)
   --steady             keep the measured pressure constant
   --fault FAULT        inject a fault, repeatable; FAULT is KIND[:ARGS][@N][#REG] (N requests, else
                        all; only requests touching register REG, else any):
@@ -35,7 +40,8 @@ constexpr std::string_view usage = R"(usage: zr740-sim [options]
                          echo | glitch[:BYTE] | stray[:BYTE[:MS]] | short |
                          late:MS[:QUEUE] | duplicate
   -h, --help           this text
-Prints "PTY <path>" (or "DEVICE <path>"), then serves until SIGINT, SIGTERM or SIGHUP.
+Prints "PTY <path>" (or "DEVICE <path>"), with --tcp then "TCP 127.0.0.1:<port> <framing>", then
+serves until SIGINT, SIGTERM or SIGHUP.
 )";
 
 template <typename T> bool parse_number(std::string_view text, T& value)
@@ -47,6 +53,7 @@ template <typename T> bool parse_number(std::string_view text, T& value)
 // 0: go on; otherwise the exit code.
 int parse_arguments(int argc, char** argv, SimulatorOptions& options)
 {
+    bool framing_given = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "-h" || option == "--help") {
@@ -61,8 +68,9 @@ int parse_arguments(int argc, char** argv, SimulatorOptions& options)
             options.live_values = false;
             continue;
         }
-        constexpr std::string_view with_value[] = {"--description", "--variant", "--firmware", "--device", "--link",
-                                                   "--address",     "--baud",    "--turnaround", "--fault"};
+        constexpr std::string_view with_value[] = {"--description", "--variant", "--firmware", "--device",
+                                                   "--link",        "--address", "--baud",     "--turnaround",
+                                                   "--fault",       "--tcp",     "--framing"};
         if (std::find(std::begin(with_value), std::end(with_value), option) == std::end(with_value)) {
             std::cerr << "zr740-sim: unknown option " << option << '\n' << usage;
             return 2;
@@ -95,6 +103,15 @@ int parse_arguments(int argc, char** argv, SimulatorOptions& options)
             double milliseconds = 0;
             ok = parse_number(value, milliseconds) && milliseconds >= 0 && milliseconds <= 10'000;
             options.turnaround = std::chrono::microseconds(static_cast<long>(milliseconds * 1000));
+        } else if (option == "--tcp") {
+            int port = 0;
+            ok = parse_number(value, port) && port >= 0 && port <= 65535;
+            options.tcp_port = port;
+        } else if (option == "--framing") {
+            const auto framing = zr740::sim::parse_framing(value);
+            ok = framing.has_value();
+            options.framing = framing.value_or(zr740::sim::Framing::rtu);
+            framing_given = true;
         } else if (option == "--fault") {
             std::string error;
             if (const auto fault = zr740::sim::parse_fault(value, error)) {
@@ -108,6 +125,14 @@ int parse_arguments(int argc, char** argv, SimulatorOptions& options)
             std::cerr << "zr740-sim: bad value '" << value << "' for " << option << '\n';
             return 2;
         }
+    }
+    if (framing_given && !options.tcp_port) {
+        std::cerr << "zr740-sim: --framing needs --tcp\n";
+        return 2;
+    }
+    if (options.tcp_port && !options.device.empty()) {
+        std::cerr << "zr740-sim: --tcp serves the pseudo-terminal and cannot be used with --device\n";
+        return 2;
     }
     return 0;
 }
@@ -134,6 +159,9 @@ int main(int argc, char** argv)
         return 1;
     }
     std::cout << (options.device.empty() ? "PTY " : "DEVICE ") << simulator.port_path() << std::endl;
+    if (options.tcp_port)
+        std::cout << "TCP 127.0.0.1:" << simulator.tcp_port() << ' ' << zr740::sim::framing_name(options.framing)
+                  << std::endl;
 
     int received = 0;
     sigwait(&signals, &received);
