@@ -2,10 +2,12 @@
 
 #include "link/device_io.h"
 #include "link/modbus_frame.h"
+#include "link/port_address.h"
 #include "link/sio.h"
 #include "link/frame_decoder.h"
 #include "link/transaction_texts.h"
 #include "app/scan_texts.h"
+#include "model/parameter.h"
 #include "model/text.h"
 
 #include <cmath>
@@ -31,6 +33,22 @@ std::string register_text(const std::vector<std::uint8_t>& bytes)
     for (const auto byte : bytes)
         text += byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : ' ';
     while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+// Register bytes decoded as the program decodes the parameter (the name and version as the link
+// check reads them; the serial number by its type in the description), blanks at the end dropped.
+std::string decoded_text(std::uint16_t first, std::uint16_t count, const char* type,
+                         const std::vector<std::uint8_t>& payload)
+{
+    Parameter parameter(first, static_cast<std::uint8_t>(count), 3);
+    if (type)
+        parameter.type_text = type;
+    if (parameter.accept_reply(payload, 3) == 0)
+        return register_text(payload);
+    std::string text = parameter.value_text;
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
         text.pop_back();
     return text;
 }
@@ -88,7 +106,7 @@ FoundInstrument LineScan::ask(int address, int baud_rate, Parity parity, std::ve
         first == transfer_too_long || first == ModbusFrame::wrong_address)
         return {}; // nobody there, or nobody understood
     if (first == 0) {
-        found.name = register_text(payload);
+        found.name = decoded_text(name_register, name_count, nullptr, payload);
         found.zr740 = equals_no_case(found.name, register_text_of(texts::identification_current)) ||
                       equals_no_case(found.name, register_text_of(texts::identification_old));
     } else if (first > 0 && first < 256) {
@@ -99,10 +117,10 @@ FoundInstrument LineScan::ask(int address, int baud_rate, Parity parity, std::ve
     }
     if (link_.probe_registers(static_cast<std::uint8_t>(address), version_register, version_count,
                               answered_timeout_ms, payload) == 0)
-        found.version = register_text(payload);
+        found.version = decoded_text(version_register, version_count, nullptr, payload);
     if (link_.probe_registers(static_cast<std::uint8_t>(address), serial_register, serial_count,
                               answered_timeout_ms, payload) == 0)
-        found.serial = register_text(payload);
+        found.serial = decoded_text(serial_register, serial_count, "string", payload);
     return found;
 }
 
@@ -116,11 +134,15 @@ LineScan::Outcome LineScan::run(const LineScanOptions& options,
     const int first = std::clamp(options.first_address, 1, 247);
     const int last = std::clamp(options.last_address, first, 247);
     const int per_rate = last - first + 1;
-    const int total = per_rate * static_cast<int>(std::max<std::size_t>(options.baud_rates.size(), 1));
+    // Behind a network end the line's rate is set at the far end: one pass, at the configured rate.
+    std::vector<int> rates = options.baud_rates;
+    if (names_network_end(link_.sio().port_name) || rates.empty())
+        rates = {link_.sio().baud_rate};
+    const int total = per_rate * static_cast<int>(rates.size());
     const Parity parity = parity_of_line_code(link_.sio().parity_code).value_or(Parity::none);
     std::vector<std::uint8_t> payload;
     int done = 0;
-    for (const int baud_rate : options.baud_rates) {
+    for (const int baud_rate : rates) {
         if (stopping_)
             break;
         if (link_.reopen_at(baud_rate) != 0) {

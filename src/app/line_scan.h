@@ -28,7 +28,7 @@ struct FoundInstrument {
 struct LineScanOptions {
     int first_address = 1;
     int last_address = 247;
-    std::vector<int> baud_rates; // in the order tried
+    std::vector<int> baud_rates; // in the order tried; a network end has one pass at its own
 };
 
 class LineScan {
