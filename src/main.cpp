@@ -9,10 +9,14 @@
 #include "app/command_line.h"
 #include "app/console_shell.h"
 #include "app/recovery_file.h"
+#include "app/scan_command.h"
+#include "link/device_io.h"
 #include "model/common_params.h"
 #include "platform/exit_signals.h"
 #include "platform/program_info.h"
 #include "platform/serial_ports.h"
+#include "platform/memory_settings.h"
+#include "platform/run_state.h"
 #include "platform/settings_store.h"
 #if ZR740_HAS_WINDOW
 #include "ui/window_main.h"
@@ -21,6 +25,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifndef ZR740_HAS_WINDOW
@@ -30,7 +35,15 @@
 namespace {
 
 constexpr const char* help_text = R"(usage: zr740 [OPTIONS] [FILE.zr740]
+       zr740 --scan PORT [--address FROM-TO] [--baud RATE,RATE...]
        zr740 --register | --help | --version
+
+--scan finds the instruments on a line: each address of the range (default 1-247) at each baud
+rate of the list (default the description's nine) is asked for its name with a short time-out;
+those that answer are printed as CSV ("address,baud,parity,name,version,serial" first, then one
+line each, as they answer; other Modbus slaves with what they answered). PORT as for "port"
+below, the line's parity "no". Exit code 0 when one or more were found, 202 when none, 201 when
+the port does not open, 205 when stopped, 208 for options it does not know.
 
 Without options, or with options that ask for no job (only the link settings or the window's
 place), it opens its window; FILE is then the document (opened, or the name of a new one) and a
@@ -100,6 +113,31 @@ bool has_display()
     return (x11 && *x11) || (wayland && *wayland) || (platform && *platform);
 }
 
+// "--scan": the instruments on a line as CSV, on a link of its own whose settings nobody saves.
+int scan(const std::vector<std::string>& arguments)
+{
+    zr740::ScanCommand command;
+    std::string error;
+    if (!zr740::parse_scan_command(arguments, command, error)) {
+        std::cerr << error << '\n';
+        return zr740::scan_usage_exit;
+    }
+    zr740::RunState run;
+    zr740::ConsoleShell shell(std::cout, std::cerr);
+    zr740::MemorySettings settings;
+    zr740::DeviceIO link(run, shell, settings, zr740::list_serial_ports());
+    zr740::LineScan line_scan(link);
+    zr740::ExitSignals signals;
+    std::thread stopper([&] {
+        if (signals.wait() != zr740::ExitSignals::Cause::shutdown)
+            line_scan.stop();
+    });
+    const int code = zr740::run_scan_command(command, link, line_scan, std::cout, std::cerr);
+    signals.shutdown();
+    stopper.join();
+    return code;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -120,6 +158,8 @@ int main(int argc, char** argv)
             std::cout << zr740::copyright_text() << '\n' << zr740::licence_text() << '\n';
             return 0;
         }
+        if (argument == "--scan" && argument == arguments.front())
+            return scan(arguments);
         if (argument == "--register") {
             zr740::SettingsStore settings(zr740::platform_paths_from_environment());
             if (zr740::CommonParams::record_installation(settings, zr740::program_version_text()))

@@ -175,6 +175,17 @@
     </message>
     <message>
         <location line="+3"/>
+        <source>Поиск приборов...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Найти приборы на линии: все адреса на выбранных скоростях
+Поиск приборов</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
         <source>Настройка порта</source>
         <translation type="unfinished"></translation>
     </message>
@@ -478,6 +489,7 @@
     </message>
     <message>
         <location line="+1"/>
+        <location filename="../src/ui/search_texts.h" line="+16"/>
         <source>Закрыть</source>
         <translation type="unfinished"></translation>
     </message>
@@ -641,6 +653,112 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location filename="../src/ui/search_texts.h" line="-7"/>
+        <source>Поиск приборов</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Адреса с</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>по</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Скорости, бод:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Начать поиск</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Остановить</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Подключиться</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Идет поиск: адрес %1 из %2...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Поиск закончен. Найдено приборов: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Поиск остановлен. Найдено приборов: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Не удается открыть порт: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Каждый адрес спрашивается один раз с коротким таймаутом; порт и четность берутся из настроек связи.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location filename="../src/ui/traffic_texts.h" line="+15"/>
+        <source>Адрес</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Скорость</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Четность</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Прибор</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Версия ПО</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Заводской номер</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>нет</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>четн.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>нечетн.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <location filename="../src/ui/setup_texts.h" line="-7"/>
         <source>Установка связи с прибором</source>
         <translation type="unfinished"></translation>
@@ -652,7 +770,7 @@
     </message>
     <message>
         <location line="+1"/>
-        <location filename="../src/ui/traffic_texts.h" line="+17"/>
+        <location filename="../src/ui/traffic_texts.h" line="+2"/>
         <location filename="../src/ui/tree_texts.h" line="-33"/>
         <location line="+12"/>
         <source>Значение</source>
@@ -714,12 +832,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+1"/>
-        <source>Адрес</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>Байты</source>
         <translation type="unfinished"></translation>
     </message>

@@ -162,6 +162,39 @@ int DeviceIO::modbus_exchange(ModbusFrame& frame, std::vector<std::uint8_t>& pay
     return result;
 }
 
+int DeviceIO::probe_registers(std::uint8_t address, std::uint16_t first, std::uint16_t count, int timeout_ms,
+                              std::vector<std::uint8_t>& payload)
+{
+    payload.clear();
+    ModbusFrame frame;
+    const std::uint8_t data[] = {static_cast<std::uint8_t>(first >> 8U), static_cast<std::uint8_t>(first & 0xFFU),
+                                 static_cast<std::uint8_t>(count >> 8U), static_cast<std::uint8_t>(count & 0xFFU)};
+    if (frame.build_request(address, 3, data) != 0)
+        return ModbusFrame::refused;
+    std::lock_guard lock(io_lock_);
+    std::array<std::uint8_t, Sio::reply_capacity> reply{};
+    int gathered = 0;
+    const auto usual = sio_.reply_timeout;
+    sio_.reply_timeout = static_cast<std::uint16_t>(std::clamp(timeout_ms, 1, 65535));
+    const TransferResult result = sio_.transfer(frame.request, reply.data(), gathered);
+    sio_.reply_timeout = usual;
+    if (result != transfer_ok)
+        return result;
+    const int decoded = frame.decode_reply(std::span(reply.data(), static_cast<std::size_t>(gathered)), payload);
+    if (decoded != 0)
+        payload.clear();
+    return decoded;
+}
+
+int DeviceIO::reopen_at(int baud_rate)
+{
+    std::lock_guard port(port_lock_);
+    std::lock_guard io(io_lock_);
+    close_port();
+    sio_.baud_rate = baud_rate;
+    return open_line();
+}
+
 int DeviceIO::korvel_transaction(bool request_bit, std::uint16_t identifier, std::span<const std::uint8_t> data,
                                  std::vector<std::uint8_t>& reply, std::string& error, int address_offset)
 {

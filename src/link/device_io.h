@@ -44,6 +44,14 @@ public:
     // Returns a transfer result, or -1 without sending when the address is longer than 8 bits.
     int modbus_transaction(std::uint8_t function, std::span<const std::uint8_t> data,
                            std::vector<std::uint8_t>& payload, bool broadcast);
+    // One read of holding registers from the slave at `address`, one attempt only, waiting
+    // `timeout_ms` of silence at most: for finding instruments on a line, where most addresses stay
+    // silent and each must cost little. 0 with the registers' bytes in `payload`; the Modbus
+    // exception code (1..255); or the transfer result (a silent address: transfer_timeout).
+    int probe_registers(std::uint8_t address, std::uint16_t first, std::uint16_t count, int timeout_ms,
+                        std::vector<std::uint8_t>& payload);
+    // Closes the line and opens it again at `baud_rate`, with the trace told; the open code.
+    int reopen_at(int baud_rate);
     // 1 success with the reply data, 0 failure with `error` filled.
     int korvel_transaction(bool request_bit, std::uint16_t identifier, std::span<const std::uint8_t> data,
                            std::vector<std::uint8_t>& reply, std::string& error, int address_offset);

@@ -25,6 +25,7 @@ enum class Command : int {
     initialise = command_ids::initialise_device,
     apply = command_ids::apply_parameters,
     single_point = 378,
+    line_search = 32831,
     link_check = 379,
     converter_automatic = 32798,
     converter_semi = 32799,

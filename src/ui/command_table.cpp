@@ -87,6 +87,10 @@ constexpr CommandEntry commands[] = {
      .text = QT_TRANSLATE_NOOP("zr740", "Полуавтоматический (KV-9)"),
      .prompt = QT_TRANSLATE_NOOP("zr740", "Направлением преобразователя RS-485 управляет линия RTS\nПолуавтоматический"),
      .checkable = true},
+    {.command = Command::line_search, .menu = Menu::device,
+     .text = QT_TRANSLATE_NOOP("zr740", "Поиск приборов..."),
+     .prompt = QT_TRANSLATE_NOOP(
+         "zr740", "Найти приборы на линии: все адреса на выбранных скоростях\nПоиск приборов")},
     {.command = Command::port_setup, .menu = Menu::device,
      .text = QT_TRANSLATE_NOOP("zr740", "Настройка порта"),
      .prompt = QT_TRANSLATE_NOOP("zr740", "Настроить связь программы с прибором\nНастройка порта"),

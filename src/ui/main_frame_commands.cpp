@@ -19,6 +19,7 @@
 #include "ui/frame_texts.h"
 #include "ui/qt_shell.h"
 #include "ui/setup_carrier.h"
+#include "ui/line_search_dialog.h"
 #include "ui/single_point_dialog.h"
 #include "ui/traffic_window.h"
 
@@ -134,6 +135,14 @@ bool CMainFrame::run_device_command(Command command)
     case Command::single_point: {
         CSinglePoint dialog(document_.lists(), document_.link(), shell_, this);
         dialog.exec();
+        return true;
+    }
+    case Command::line_search: {
+        LineSearchDialog search(document_.link(), this);
+        if (search.exec() == QDialog::Accepted) {
+            view_->update_view();
+            link_check();
+        }
         return true;
     }
     case Command::link_check:

@@ -4,8 +4,6 @@
 #include "platform/shell.h"
 #include "simulator/frame_assembler.h"
 #include "simulator/instrument.h"
-#include "simulator/korvel_slave.h"
-#include "simulator/modbus_slave.h"
 #include "simulator/serial_endpoint.h"
 
 #include <algorithm>
@@ -50,36 +48,14 @@ timespec to_timespec(std::chrono::nanoseconds span)
     return timespec{static_cast<time_t>(seconds.count()), static_cast<long>((span - seconds).count())};
 }
 
-// What the line makes of a reply under the faults of its shape.
-void shape_modbus_reply(std::vector<std::uint8_t>& bytes, const ReplyShape& shape,
-                        const std::vector<std::uint8_t>& request)
-{
-    if (shape.short_reply && bytes.size() >= 7 && (bytes[1] == 3 || bytes[1] == 4) && bytes[2] >= 2) {
-        bytes.resize(bytes.size() - 4); // the CRC and the last register
-        bytes[2] = static_cast<std::uint8_t>(bytes[2] - 2);
-        append_modbus_crc(bytes);
-    }
-    if (shape.bad_crc)
-        bytes.back() ^= 0xA5;
-    if (shape.duplicate) {
-        const auto once = bytes;
-        bytes.insert(bytes.end(), once.begin(), once.end());
-    }
-    if (shape.glitch)
-        bytes.insert(bytes.begin(), *shape.glitch);
-    if (shape.echo)
-        bytes.insert(bytes.begin(), request.begin(), request.end());
-    if (shape.stray && shape.stray_after.count() == 0)
-        bytes.push_back(*shape.stray);
-}
-
 } // namespace
 
-struct InstrumentSimulator::Outgoing {
-    std::vector<std::uint8_t> bytes;
-    ReplyShape shape;
-    AfterReply after = AfterReply::nothing;
-};
+std::string extra_serial_number(int address)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "SIM%05d", address);
+    return text;
+}
 
 InstrumentSimulator::InstrumentSimulator(SimulatorOptions options) : options_(std::move(options)) {}
 
@@ -98,10 +74,8 @@ bool InstrumentSimulator::start()
         return false;
     }
     started_once_ = true;
-    if (options_.variant != 0 && options_.variant != 1) {
-        error_ = "variant must be 0 or 1";
-        return false;
-    }
+    if (options_.variant != 0 && options_.variant != 1)
+        return refuse("variant must be 0 or 1");
     std::string path = options_.description_path;
     if (path.empty()) {
         const auto found = find_data_file("zr740.dat");
@@ -116,17 +90,8 @@ bool InstrumentSimulator::start()
     if (!bank.load(path, options_.variant, options_.firmware, options_.shell ? *options_.shell : stderr_shell,
                    error_))
         return false;
-    auto instrument = std::make_unique<Instrument>(std::move(bank));
-    if (options_.address || options_.baud) {
-        NetworkSettings wanted = instrument->network();
-        wanted.address = options_.address.value_or(wanted.address);
-        wanted.baud = options_.baud.value_or(wanted.baud);
-        if (!instrument->start_with(wanted)) {
-            error_ = "address or baud rate not offered by the description";
-            return false;
-        }
-    }
-    instrument_ = std::move(instrument);
+    if (!make_instruments(std::move(bank)))
+        return false;
     for (const auto& fault : options_.faults)
         faults_.add(fault);
 
@@ -140,9 +105,8 @@ bool InstrumentSimulator::start()
     if (options_.tcp_port) {
         // Relaying a device would mean reading the simulator's own end of the line.
         if (!endpoint_->is_pty()) {
-            error_ = "TCP is served in front of a pseudo-terminal only, not a device";
             endpoint_.reset();
-            return false;
+            return refuse("TCP is served in front of a pseudo-terminal only, not a device");
         }
         bridge_ = std::make_unique<TcpBridge>();
         if (!bridge_->start(endpoint_->path(), *options_.tcp_port, options_.framing, error_)) {
@@ -160,6 +124,55 @@ bool InstrumentSimulator::start()
     }
     started_ = Clock::now();
     thread_ = std::thread([this] { run(); });
+    return true;
+}
+
+bool InstrumentSimulator::refuse(std::string reason)
+{
+    error_ = std::move(reason);
+    refused_options_ = true;
+    return false;
+}
+
+bool InstrumentSimulator::make_instruments(RegisterBank bank)
+{
+    // Every instrument starts from the description as loaded. An extra one gets its serial number
+    // before Instrument records the factory state, so that a factory initialisation keeps it, as
+    // a real instrument's does.
+    const RegisterBank described = bank;
+    Instrument first(std::move(bank));
+    if (options_.address || options_.baud) {
+        NetworkSettings wanted = first.network();
+        wanted.address = options_.address.value_or(wanted.address);
+        wanted.baud = options_.baud.value_or(wanted.baud);
+        if (!first.start_with(wanted)) {
+            error_ = "address or baud rate not offered by the description";
+            return false;
+        }
+    }
+    const NetworkSettings line = first.network();
+    InstrumentBus bus;
+    bus.add(std::move(first));
+    for (const int address : options_.extra_addresses) {
+        const auto text = std::to_string(address);
+        if (address < 1 || address > 247)
+            return refuse("instrument address " + text + " is outside 1..247");
+        if (bus.find(address))
+            return refuse("instrument address " + text + " is taken" +
+                          (address == line.address ? " by the first instrument" : " twice"));
+        RegisterBank own = described;
+        own.store_text(reg::serial, extra_serial_number(address));
+        Instrument instrument(std::move(own));
+        NetworkSettings wanted = line;
+        wanted.address = address;
+        if (!instrument.start_with(wanted)) {
+            error_ = "instrument address " + text + " not offered by the description";
+            return false;
+        }
+        bus.add(std::move(instrument));
+    }
+    std::lock_guard lock(mutex_);
+    bus_ = std::move(bus);
     return true;
 }
 
@@ -200,9 +213,18 @@ void InstrumentSimulator::clear_faults()
 std::optional<std::uint16_t> InstrumentSimulator::register_value(std::uint16_t number) const
 {
     std::lock_guard lock(mutex_);
-    if (!instrument_)
+    if (bus_.empty())
         return std::nullopt;
-    return instrument_->bank().get(number);
+    return bus_.at(0).bank().get(number);
+}
+
+std::optional<std::uint16_t> InstrumentSimulator::register_value(int address, std::uint16_t number) const
+{
+    std::lock_guard lock(mutex_);
+    const auto* instrument = bus_.find(address);
+    if (!instrument)
+        return std::nullopt;
+    return instrument->bank().get(number);
 }
 
 std::vector<std::uint16_t> InstrumentSimulator::registers(std::uint16_t first, std::uint16_t count) const
@@ -220,28 +242,28 @@ std::vector<std::uint16_t> InstrumentSimulator::registers(std::uint16_t first, s
 void InstrumentSimulator::set_register(std::uint16_t number, std::uint16_t value)
 {
     std::lock_guard lock(mutex_);
-    if (instrument_)
-        instrument_->bank().set(number, value);
+    if (!bus_.empty())
+        bus_.at(0).bank().set(number, value);
 }
 
 std::optional<std::string> InstrumentSimulator::value(std::uint16_t first) const
 {
     std::lock_guard lock(mutex_);
-    if (!instrument_)
+    if (bus_.empty())
         return std::nullopt;
-    return instrument_->bank().read_value(first);
+    return bus_.at(0).bank().read_value(first);
 }
 
 bool InstrumentSimulator::set_value(std::uint16_t first, const std::string& text)
 {
     std::lock_guard lock(mutex_);
-    return instrument_ && instrument_->bank().write_value(first, text);
+    return !bus_.empty() && bus_.at(0).bank().write_value(first, text);
 }
 
 NetworkSettings InstrumentSimulator::network() const
 {
     std::lock_guard lock(mutex_);
-    return instrument_ ? instrument_->network() : NetworkSettings{};
+    return bus_.empty() ? NetworkSettings{} : bus_.at(0).network();
 }
 
 SimulatorStats InstrumentSimulator::stats() const
@@ -363,88 +385,28 @@ bool InstrumentSimulator::send(const std::vector<std::uint8_t>& bytes, const Rep
     return true;
 }
 
-void InstrumentSimulator::refresh_live()
+BusReply InstrumentSimulator::answer(const std::vector<std::uint8_t>& frame, bool korvel)
 {
+    // A pseudo-terminal carries any rate: the instruments that speak another one than the
+    // program's end is set to hear noise.
+    std::optional<int> line_baud;
+    if (options_.own_rate_only && endpoint_->is_pty())
+        line_baud = line_baud_rate(endpoint_->fd());
     const std::chrono::duration<double> elapsed = Clock::now() - started_;
-    instrument_->refresh(elapsed.count(), options_.live_values);
-}
-
-InstrumentSimulator::Outgoing InstrumentSimulator::answer_modbus(const std::vector<std::uint8_t>& frame)
-{
-    Outgoing out;
-    const auto request = parse_modbus_request(frame);
     std::lock_guard lock(mutex_);
-    const auto own = static_cast<std::uint8_t>(instrument_->network().address);
-    if (!request || (request->address != 0 && request->address != own)) {
-        ++ignored_;
-        out.shape.silent = true;
-        return out;
-    }
-    ++requests_;
-    for (unsigned i = 0; i < request->count; ++i) {
-        if (instrument_->bank().is_live(static_cast<std::uint16_t>(request->first + i))) {
-            refresh_live();
-            break;
-        }
-    }
-    if (request->address == 0) {
-        // Broadcast: every slave acts, none answers.
-        out.after = serve_modbus(*request, own, *instrument_).after;
-        out.shape.silent = true;
-        return out;
-    }
-    out.shape = faults_.take(request->first, request->count, own);
-    const auto reply_address = out.shape.address.value_or(own);
-    if (out.shape.exception) {
-        out.bytes = modbus_exception(reply_address, request->function, *out.shape.exception);
-    } else {
-        auto answer = serve_modbus(*request, reply_address, *instrument_);
-        out.bytes = std::move(answer.reply);
-        out.after = answer.after;
-    }
-    shape_modbus_reply(out.bytes, out.shape, frame);
-    return out;
-}
-
-InstrumentSimulator::Outgoing InstrumentSimulator::answer_korvel(const std::vector<std::uint8_t>& frame)
-{
-    Outgoing out;
-    const auto request = parse_korvel_request(frame);
-    std::lock_guard lock(mutex_);
-    const int own = instrument_->network().address;
-    if (!request || !korvel_addressed_to(*request, own)) {
-        ++ignored_;
-        out.shape.silent = true;
-        return out;
-    }
-    ++requests_;
-    const auto count = instrument_->bank().parameter_at(request->identifier).value_or(1);
-    if (instrument_->bank().is_live(request->identifier))
-        refresh_live();
-    out.shape = faults_.take(request->identifier, count, static_cast<std::uint8_t>(own));
-    auto answer = serve_korvel(*request, out.shape.address.value_or(static_cast<std::uint8_t>(own)), *instrument_,
-                               out.shape.exception);
-    out.after = answer.after;
-    out.bytes.assign(answer.reply.begin(), answer.reply.end());
-    if (out.shape.bad_crc && out.bytes.size() >= 3) {
-        // Another letter in place of the last CRC letter: still a well-formed line.
-        auto& letter = out.bytes[out.bytes.size() - 2];
-        letter = static_cast<std::uint8_t>('G' + ((letter - 'G' + 1) & 0x0F));
-    }
-    if (out.bytes.empty())
-        out.shape.silent = true; // an identifier the instrument never answers
-    return out;
+    return korvel ? bus_.answer_korvel(frame, faults_, elapsed.count(), options_.live_values, line_baud)
+                  : bus_.answer_modbus(frame, faults_, elapsed.count(), options_.live_values, line_baud);
 }
 
 bool InstrumentSimulator::handle(FrameAssembler& assembler, std::vector<std::uint8_t> frame, bool korvel,
                                  Clock::time_point complete)
 {
     ++frames_;
-    if (options_.own_rate_only && endpoint_->is_pty() && line_baud_rate(endpoint_->fd()) != network().baud) {
+    BusReply out = answer(frame, korvel);
+    if (out.heard)
+        ++requests_;
+    else
         ++ignored_;
-        return true;
-    }
-    Outgoing out = korvel ? answer_korvel(frame) : answer_modbus(frame);
     if (out.shape.garbage > 0) {
         out.bytes = garbage_bytes(out.shape.garbage, ++garbage_seed_);
         out.shape.silent = false;
@@ -474,14 +436,16 @@ bool InstrumentSimulator::handle(FrameAssembler& assembler, std::vector<std::uin
                 return false;
         }
     }
-    if (out.after != AfterReply::nothing) {
-        ++commands_;
+    for (const auto& [index, action] : out.after) {
         NetworkSettings settings;
         {
             std::lock_guard lock(mutex_);
-            instrument_->carry_out(out.after);
-            settings = instrument_->network();
+            bus_.at(index).carry_out(action);
+            settings = bus_.at(index).network();
         }
+        ++commands_;
+        // The line follows the instrument that moved; on a device shared with others at another
+        // rate, those are left to the program to reach by changing its own.
         assembler.set_character_time(character_time(settings));
         endpoint_->reconfigure(settings);
     }

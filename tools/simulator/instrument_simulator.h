@@ -2,7 +2,8 @@
 // A ZR740 transmitter on a serial line, for tests, benchmarks and anyone without the hardware.
 // It serves Modbus-RTU (functions 3, 6, 16) and the maker's Korvel frames from a register bank
 // built from the shipped description, on a new pseudo-terminal or an existing serial device, in
-// a thread of its own. Faults can be injected while it runs.
+// a thread of its own. Faults can be injected while it runs. Further instruments, each with its
+// own registers, address and serial number, can share the line as on an RS-485 bus.
 //
 //     InstrumentSimulator sim(options);
 //     if (!sim.start()) ... sim.error();
@@ -11,6 +12,7 @@
 //     sim.stop();
 
 #include "simulator/faults.h"
+#include "simulator/instrument_bus.h"
 #include "simulator/register_bank.h"
 #include "simulator/tcp_bridge.h"
 
@@ -31,9 +33,12 @@ class Shell;
 namespace zr740::sim {
 
 class FrameAssembler;
-class Instrument;
 class SerialEndpoint;
-struct ReplyShape;
+
+// The serial number (register 0x0040, four registers of text) of an instrument added at `address`
+// by SimulatorOptions::extra_addresses: "SIM" and the address in five digits, so the instrument at
+// 17 reads "SIM00017". The first instrument keeps the description's (empty) serial number.
+std::string extra_serial_number(int address);
 
 struct SimulatorOptions {
     // The compound description file; empty: zr740.dat beside the executable.
@@ -46,6 +51,12 @@ struct SimulatorOptions {
     // initialisation still restores the description's).
     std::optional<int> address;
     std::optional<int> baud;
+    // Further instruments on the same line, one at each of these addresses (1..247, distinct from
+    // each other and from the first's): made from the same description, variant and firmware,
+    // started at the first's baud rate and parity, each with its serial number from
+    // extra_serial_number (the older variant holds no serial number). Modbus requests go to the
+    // instrument at their address; Korvel frames are served by the first instrument only.
+    std::vector<int> extra_addresses;
     // Behave like a slave on a real line at its baud rate (see FrameAssembler): bytes are stamped
     // when they arrive, also while a reply is going out, and a reply starts `turnaround` after the
     // end of the request's silence. Otherwise answer as fast as possible.
@@ -66,10 +77,10 @@ struct SimulatorOptions {
 
 struct SimulatorStats {
     std::uint64_t frames = 0;   // frames cut from the line
-    std::uint64_t requests = 0; // frames for this instrument, broadcasts included
+    std::uint64_t requests = 0; // frames for one of the instruments, broadcasts included
     std::uint64_t replies = 0;  // replies sent (garbage included)
     std::uint64_t ignored = 0;  // bad CRC, not a frame, another address
-    std::uint64_t commands = 0; // apply and factory-initialisation commands carried out
+    std::uint64_t commands = 0; // apply and factory-initialisation commands carried out, by each instrument
 };
 
 class InstrumentSimulator {
@@ -86,6 +97,10 @@ public:
     void stop();
     bool running() const { return thread_.joinable(); }
     const std::string& error() const { return error_; }
+    // Whether start() refused the options as such (a variant other than 0 and 1, instrument
+    // addresses outside 1..247 or clashing, TCP with a device) rather than failing on the
+    // description or the system: a program tells its user's mistakes from its environment's so.
+    bool refused_options() const { return refused_options_; }
     // The path the program opens: the pseudo-terminal's slave side, or the device.
     const std::string& port_path() const;
     // The TCP port listened on; 0 without one.
@@ -96,8 +111,12 @@ public:
     void inject(const Fault& fault);
     void clear_faults();
 
+    // The accessors without an address show the first instrument.
     // Register contents; nullopt / empty for registers the instrument does not have.
     std::optional<std::uint16_t> register_value(std::uint16_t number) const;
+    // The register of the instrument answering at `address` now; nullopt when no instrument is
+    // there or it does not have the register.
+    std::optional<std::uint16_t> register_value(int address, std::uint16_t number) const;
     std::vector<std::uint16_t> registers(std::uint16_t first, std::uint16_t count) const;
     void set_register(std::uint16_t number, std::uint16_t value);
     // The value text of the parameter starting at `first`, decoded as the program decodes a read.
@@ -116,13 +135,14 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    struct Outgoing;
 
+    // Builds the instruments from the loaded description. False with error() on failure.
+    bool make_instruments(RegisterBank bank);
+    bool refuse(std::string reason);
     void run();
     // False when asked to stop meanwhile.
     bool handle(FrameAssembler& assembler, std::vector<std::uint8_t> frame, bool korvel, Clock::time_point complete);
-    Outgoing answer_modbus(const std::vector<std::uint8_t>& frame);
-    Outgoing answer_korvel(const std::vector<std::uint8_t>& frame);
+    BusReply answer(const std::vector<std::uint8_t>& frame, bool korvel);
     bool send(const std::vector<std::uint8_t>& bytes, const ReplyShape& shape, Clock::time_point start,
               std::chrono::nanoseconds character);
     bool write_all(const std::uint8_t* bytes, std::size_t count);
@@ -131,7 +151,6 @@ private:
     void take_arrivals();
     // Drops what has arrived and not been cut into a frame yet.
     void discard_input(FrameAssembler& assembler);
-    void refresh_live();
 
     SimulatorOptions options_;
     std::string error_;
@@ -141,9 +160,10 @@ private:
     Clock::time_point started_;
     std::thread thread_;
     bool started_once_ = false;
+    bool refused_options_ = false;
 
-    mutable std::mutex mutex_; // guards instrument_ and faults_
-    std::unique_ptr<Instrument> instrument_;
+    mutable std::mutex mutex_; // guards bus_ and faults_
+    InstrumentBus bus_;
     FaultPlan faults_;
     std::uint32_t garbage_seed_ = 0;
     FrameAssembler* listening_ = nullptr; // paced: the serving thread's assembler

@@ -26,6 +26,8 @@ constexpr std::string_view usage = R"(usage: zr740-sim [options]
   --link PATH          also make a symbolic link PATH to the pseudo-terminal
   --address N          start at network address N instead of the description's
   --baud N             start at baud rate N (one of the description's rates)
+  --instrument ADDR    another instrument on the same line at address ADDR (1-247, not the first's),
+                       repeatable; its serial number is SIM and ADDR in five digits (SIM00017)
   --pace               pace the line like a real slave at its baud rate
   --turnaround MS      paced: reply MS milliseconds after the end of a request (default 2)
   --tcp PORT           also listen on 127.0.0.1:PORT (0: any free port), relaying one connection
@@ -70,7 +72,7 @@ int parse_arguments(int argc, char** argv, SimulatorOptions& options)
         }
         constexpr std::string_view with_value[] = {"--description", "--variant", "--firmware", "--device",
                                                    "--link",        "--address", "--baud",     "--turnaround",
-                                                   "--fault",       "--tcp",     "--framing"};
+                                                   "--fault",       "--tcp",     "--framing",  "--instrument"};
         if (std::find(std::begin(with_value), std::end(with_value), option) == std::end(with_value)) {
             std::cerr << "zr740-sim: unknown option " << option << '\n' << usage;
             return 2;
@@ -95,6 +97,11 @@ int parse_arguments(int argc, char** argv, SimulatorOptions& options)
             int address = 0;
             ok = parse_number(value, address) && address >= 1 && address <= 247;
             options.address = address;
+        } else if (option == "--instrument") {
+            // Clashes with the first instrument's address are found once the description gives it.
+            int address = 0;
+            ok = parse_number(value, address) && address >= 1 && address <= 247;
+            options.extra_addresses.push_back(address);
         } else if (option == "--baud") {
             int baud = 0;
             ok = parse_number(value, baud) && baud > 0;
@@ -156,7 +163,7 @@ int main(int argc, char** argv)
     zr740::sim::InstrumentSimulator simulator(options);
     if (!simulator.start()) {
         std::cerr << "zr740-sim: " << simulator.error() << '\n';
-        return 1;
+        return simulator.refused_options() ? 2 : 1;
     }
     std::cout << (options.device.empty() ? "PTY " : "DEVICE ") << simulator.port_path() << std::endl;
     if (options.tcp_port)

@@ -233,6 +233,23 @@ bool RegisterBank::write_value(std::uint16_t first, const std::string& text)
     return true;
 }
 
+bool RegisterBank::store_text(std::uint16_t first, const std::string& text)
+{
+    const auto found = parameters_.find(first);
+    if (found == parameters_.end() || !equals_no_case(found->second.base_type(), "string"))
+        return false;
+    const std::size_t length = 2u * std::max<std::uint8_t>(found->second.register_count, 1);
+    std::string bytes = utf8_to_cp1251(text);
+    bytes.resize(length, '\0');
+    std::reverse(bytes.begin(), bytes.end());
+    for (std::size_t i = 0; i < length / 2; ++i) {
+        const auto high = static_cast<std::uint8_t>(bytes[2 * i]);
+        const auto low = static_cast<std::uint8_t>(bytes[2 * i + 1]);
+        set(static_cast<std::uint16_t>(first + i), static_cast<std::uint16_t>((high << 8) | low));
+    }
+    return true;
+}
+
 NetworkSettings RegisterBank::network(const NetworkSettings& current) const
 {
     NetworkSettings settings = current;

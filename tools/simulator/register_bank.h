@@ -47,6 +47,7 @@ inline constexpr std::uint16_t apply = 0x000F;       // 129: move to the network
 inline constexpr std::uint16_t factory = 0x0020;     // 1: factory initialisation
 inline constexpr std::uint16_t offset_correction = 0x0034; // float, 2 registers
 inline constexpr std::uint16_t range_correction = 0x0036;  // float, 2 registers
+inline constexpr std::uint16_t serial = 0x0040;      // 4 registers of serial-number text
 } // namespace reg
 
 inline constexpr std::uint16_t apply_command = 129;
@@ -86,6 +87,11 @@ public:
     // type, placed as the write request carries it). False when no parameter starts there or the text does
     // not encode.
     bool write_value(std::uint16_t first, const std::string& text);
+    // Stores a text into the text parameter starting at `first` as the instrument holds it: the
+    // last character first, cut or padded with NULs to the parameter's length. This is how the
+    // maker fills the read-only texts (the serial number), which the program never writes. False
+    // when no text parameter starts there.
+    bool store_text(std::uint16_t first, const std::string& text);
 
     // The network settings the registers hold; a field whose register is missing or does not
     // decode to a usable value keeps its value from `current`.

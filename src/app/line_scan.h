@@ -1,0 +1,67 @@
+#pragma once
+// Finding instruments on a line whose addresses and baud rate nobody knows: every address of a
+// range at every baud rate of a list is asked for the instrument's name with a short time-out, one
+// attempt each; an address that answers is asked for its firmware version and serial number too.
+// A ZR740 is told by its name; any other Modbus slave is listed with what it answered.
+
+#include "model/parity.h"
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zr740 {
+
+class DeviceIO;
+
+struct FoundInstrument {
+    int address = 0;
+    int baud_rate = 0;
+    Parity parity = Parity::none;
+    std::string name;    // the name it gave, or what another slave answered instead
+    std::string version; // empty when it gave none
+    std::string serial;  // empty when it gave none
+    bool zr740 = false;
+};
+
+struct LineScanOptions {
+    int first_address = 1;
+    int last_address = 247;
+    std::vector<int> baud_rates; // in the order tried; a network end has one pass at its own
+};
+
+class LineScan {
+public:
+    enum class Outcome { finished, stopped, port_failed };
+
+    explicit LineScan(DeviceIO& link) : link_(link) {}
+
+    // Runs the scan on the calling thread, holding the port lock throughout. `found` hears of each
+    // instrument as it answers, `progress` of each address tried (done, total). The line is left
+    // at the last baud rate tried; the caller restores what it wants.
+    Outcome run(const LineScanOptions& options, const std::function<void(const FoundInstrument&)>& found,
+                const std::function<void(int, int)>& progress);
+    // From any thread: the scan ends within the attempt under way.
+    void stop();
+    // Why the port could not be opened, after Outcome::port_failed.
+    const std::string& port_error() const { return port_error_; }
+
+    // The silence after a request that means "nobody at this address": the request's time on the
+    // line plus a slave's turnaround, plus the network's latency on a network end.
+    static int probe_timeout_ms(double character_ms, int network_latency_ms);
+
+private:
+    FoundInstrument ask(int address, int baud_rate, Parity parity, std::vector<std::uint8_t>& payload);
+
+    DeviceIO& link_;
+    std::atomic<bool> stopping_{false};
+    std::string port_error_;
+};
+
+// The CSV header and one line per instrument: "address,baud,parity,name,version,serial"; texts with
+// a comma, a quote or a line break are quoted, as CSV readers expect.
+std::string found_instruments_header();
+std::string found_instrument_line(const FoundInstrument& found);
+
+} // namespace zr740
