@@ -88,8 +88,10 @@ int LineScan::probe_timeout_ms(double character_ms, int network_latency_ms)
 
 void LineScan::stop()
 {
+    std::lock_guard lock(running_mutex_);
     stopping_ = true;
-    link_.sio().abort();
+    if (running_)
+        link_.sio().abort();
 }
 
 FoundInstrument LineScan::ask(int address, int baud_rate, Parity parity, std::vector<std::uint8_t>& payload)
@@ -129,7 +131,21 @@ LineScan::Outcome LineScan::run(const LineScanOptions& options,
                                 const std::function<void(int, int)>& progress)
 {
     std::lock_guard port(link_.port_lock());
-    stopping_ = false;
+    {
+        std::lock_guard lock(running_mutex_);
+        running_ = true;
+    }
+    // Whatever happens below, the line is not left aborted by this scan.
+    struct Ending {
+        LineScan& scan;
+        ~Ending()
+        {
+            std::lock_guard lock(scan.running_mutex_);
+            scan.running_ = false;
+            scan.link_.sio().reset_abort();
+        }
+    } ending{*this};
+    // A stop meant for something else earlier must not end this scan's first attempt.
     link_.sio().reset_abort();
     const int first = std::clamp(options.first_address, 1, 247);
     const int last = std::clamp(options.last_address, first, 247);
@@ -158,7 +174,6 @@ LineScan::Outcome LineScan::run(const LineScanOptions& options,
                 progress(++done, total);
         }
     }
-    link_.sio().reset_abort();
     return stopping_ ? Outcome::stopped : Outcome::finished;
 }
 

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,11 @@ public:
     // at the last baud rate tried; the caller restores what it wants.
     Outcome run(const LineScanOptions& options, const std::function<void(const FoundInstrument&)>& found,
                 const std::function<void(int, int)>& progress);
-    // From any thread: the scan ends within the attempt under way.
+    // From any thread: the scan under way ends within its attempt, and one not begun yet ends at
+    // once. The line is aborted only while the scan uses it: a stop after the end leaves it alone.
     void stop();
+    // Makes a stopped scan runnable again (before the next run, on the thread that starts it).
+    void rearm() { stopping_ = false; }
     // Why the port could not be opened, after Outcome::port_failed.
     const std::string& port_error() const { return port_error_; }
 
@@ -56,6 +60,9 @@ private:
 
     DeviceIO& link_;
     std::atomic<bool> stopping_{false};
+    // Whether run() uses the line; guards the line's abort against a stop that comes as run() ends.
+    std::mutex running_mutex_;
+    bool running_ = false;
     std::string port_error_;
 };
 

@@ -182,6 +182,7 @@ void LineSearchDialog::start()
     if (options.baud_rates.empty())
         return;
     finished_ = false;
+    scan_.rearm();
     start_->setText(q(texts::search_stop));
     progress_->setRange(0, 1);
     progress_->setValue(0);

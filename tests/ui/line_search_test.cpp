@@ -49,6 +49,7 @@ TEST_F(LineSearchWindow, ListsTheInstrumentsAndConnectsToTheOnePicked)
     EXPECT_TRUE(search.status()->text().startsWith("Поиск закончен")) << search.status()->text().toStdString();
 
     ASSERT_TRUE(search.connect_to(2));
+    search.stop(); // as closing the window does: the search has ended, the link must not notice
     EXPECT_EQ(link_value(network_names::address), "40");
     EXPECT_EQ(link_value(network_names::baud_rate), std::to_string(search.found()[2].baud_rate));
     // The program now talks to the instrument at 40.
