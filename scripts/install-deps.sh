@@ -8,6 +8,7 @@ packages=(
   zlib1g-dev libgsf-1-dev
   libgtest-dev googletest libbenchmark-dev
   libmodbus-dev   # the reference master of the link benchmark
+  libqcustomplot-dev libqcustomplot2.1-qt6   # the trend window (QCustomPlot, its Qt 6 build)
   clang
   qt6-base-dev        # the window (Qt 6 Widgets, Qt Test)
   qt6-l10n-tools qt6-translations-l10n   # the window's translations and Qt's own Russian texts

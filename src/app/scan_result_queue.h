@@ -3,6 +3,7 @@
 // window. The scanner thread appends and announces each record through the shell; the window thread
 // takes the records when the announcement reaches it, in the order they were made.
 
+#include <chrono>
 #include <cstddef>
 #include <deque>
 #include <mutex>
@@ -23,6 +24,19 @@ struct ScanResult {
     std::string value_text;  // empty when the poll failed
     std::string status_text; // empty when the poll succeeded
     Parameter* parameter = nullptr;
+    // When the reply came, for logs and trends (wall clock, shown in UTC).
+    std::chrono::system_clock::time_point polled_at{};
+    // The deadline the poll was made for. Scanners switched on together with the same period share
+    // their deadlines, so a log can put the values of one round on one line.
+    std::chrono::steady_clock::time_point slot{};
+};
+
+// Hears every poll on the scanner thread, whether or not a window stands, as soon as it is made: a
+// log written from here loses nothing when the window is busy. Keep it short: the next poll waits.
+class ScanListener {
+  public:
+    virtual ~ScanListener() = default;
+    virtual void polled(const ScanResult& result) = 0;
 };
 
 // The first `max` characters (code points) of a UTF-8 text, never splitting a character.

@@ -139,12 +139,37 @@ bool ScanThread::set_period(Parameter& scanner, int milliseconds)
     return true;
 }
 
-void ScanThread::arm(Parameter& scanner)
+void ScanThread::arm(Parameter& scanner, Clock::time_point from)
 {
-    timers_[&scanner] = Timer{Clock::now() + std::chrono::milliseconds(scanner.poll_period), ++armings_};
+    timers_[&scanner] = Timer{from + std::chrono::milliseconds(scanner.poll_period), ++armings_};
 }
 
-void ScanThread::poll(Parameter& scanner)
+int ScanThread::switch_on_together(const std::vector<Parameter*>& scanners)
+{
+    int already = 0;
+    {
+        std::lock_guard lock(mutex_);
+        const auto now = Clock::now();
+        for (Parameter* scanner : scanners) {
+            if (scanner->poll_running) {
+                already = 1;
+                continue;
+            }
+            scanner->poll_running = 1;
+            arm(*scanner, now);
+        }
+    }
+    changed_.notify_all();
+    return already;
+}
+
+void ScanThread::set_listener(ScanListener* listener)
+{
+    std::lock_guard lock(listener_mutex_);
+    listener_ = listener;
+}
+
+void ScanThread::poll(Parameter& scanner, Clock::time_point slot)
 {
     {
         std::lock_guard lock(mutex_);
@@ -161,6 +186,13 @@ void ScanThread::poll(Parameter& scanner)
         result.status_text = cut_code_points(scanner.status_text, ScanResult::max_text);
     else
         result.value_text = cut_code_points(scanner.value_text, ScanResult::max_text);
+    result.polled_at = std::chrono::system_clock::now();
+    result.slot = slot;
+    {
+        std::lock_guard lock(listener_mutex_);
+        if (listener_)
+            listener_->polled(result);
+    }
 
     // Without a main window nobody would ever take the record out.
     if (!shell_.has_main_window())
@@ -205,7 +237,7 @@ void ScanThread::run(std::vector<Parameter*> scanners)
             // The timer may have been re-armed or cancelled while the port was busy; a re-armed one
             // keeps its new first deadline.
             if (still_armed(due))
-                poll(*due.scanner);
+                poll(*due.scanner, due.slot);
         }
         after_poll(due);
         std::this_thread::yield();
@@ -242,7 +274,7 @@ ScanThread::Due ScanThread::wait_for_due(const std::vector<Parameter*>& scanners
             continue;
         }
         if (earliest_timer->due <= Clock::now())
-            return {earliest, earliest_timer->arming};
+            return {earliest, earliest_timer->arming, earliest_timer->due};
         // A copy: the wait takes the deadline by reference and reads it again on waking, when a
         // switch-off on another thread may have removed the timer it belonged to.
         const Clock::time_point due = earliest_timer->due;

@@ -65,9 +65,17 @@ class ScanThread {
 
     // One poll as the thread makes it, for a running scanner only; the caller holds the port lock.
     // The result is queued and announced when there is a main window, else dropped.
-    void poll(Parameter& scanner);
+    void poll(Parameter& scanner, Clock::time_point slot = Clock::now());
 
     ScanResultQueue& results() { return results_; }
+
+    // Every poll is handed to the listener on the scanner thread before it is queued for the
+    // window; nullptr stops that. Returns once no poll uses the listener it replaces, so the caller
+    // may destroy that one afterwards.
+    void set_listener(ScanListener* listener);
+    // Switches the scanners on together, so that those of one period are polled in the same rounds
+    // (their results share `slot`): 1 when one was running already, else 0.
+    int switch_on_together(const std::vector<Parameter*>& scanners);
 
     // The scanners of a branch in polling order: depth first, each branch's own parameters in
     // array order before its child branches.
@@ -84,13 +92,14 @@ class ScanThread {
     struct Due {
         Parameter* scanner = nullptr;
         std::uint64_t arming = 0;
+        Clock::time_point slot{};
     };
 
     void run(std::vector<Parameter*> scanners);
     // Blocks until a collected scanner is due (returned) or the thread is to end (none).
     Due wait_for_due(const std::vector<Parameter*>& scanners);
     // With mutex_ held.
-    void arm(Parameter& scanner);
+    void arm(Parameter& scanner, Clock::time_point from = Clock::now());
     // Whether the timer that fell due is still the scanner's current one.
     bool still_armed(const Due& due);
     // Moves the polled scanner's deadline to its next slot.
@@ -110,6 +119,9 @@ class ScanThread {
     std::uint64_t armings_ = 0;
     bool wake_up_ = false;
     std::atomic<bool> stop_{false};
+
+    std::mutex listener_mutex_; // held while a poll's result is handed to the listener
+    ScanListener* listener_ = nullptr;
 };
 
 } // namespace zr740

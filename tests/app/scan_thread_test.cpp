@@ -21,7 +21,11 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <map>
+#include <mutex>
+#include <set>
+#include <vector>
 #include <memory>
 #include <optional>
 #include <string>
@@ -214,6 +218,64 @@ TEST_F(ScanThreadTest, NewPeriodStartsTheSeriesOver)
     }
     ASSERT_TRUE(eventually([&] { return scan.results().size() > 0; }));
     EXPECT_GE(Clock::now() - changed, 600ms);
+}
+
+// A listener that keeps what it hears, for the thread's test below.
+class HeardPolls : public ScanListener {
+  public:
+    void polled(const ScanResult& result) override
+    {
+        std::lock_guard lock(mutex);
+        heard.push_back(result);
+    }
+    std::vector<ScanResult> copy()
+    {
+        std::lock_guard lock(mutex);
+        return heard;
+    }
+    std::mutex mutex;
+    std::vector<ScanResult> heard;
+};
+
+TEST_F(ScanThreadTest, ListenerHearsEveryPollWithoutAWindowAndScannersSwitchedOnTogetherShareRounds)
+{
+    shell.main_window = false;
+    Parameter& first = add_parameter(*scanners, "0x0100", 1);
+    Parameter& second = add_parameter(*scanners, "0x0102", 2);
+    Parameter& slower = add_parameter(*scanners, "0x0104", 3);
+    ASSERT_TRUE(scan.set_period(first, 100));
+    ASSERT_TRUE(scan.set_period(second, 100));
+    ASSERT_TRUE(scan.set_period(slower, 300));
+    HeardPolls listener;
+    scan.set_listener(&listener);
+    const auto before = std::chrono::system_clock::now();
+    EXPECT_EQ(scan.switch_on_together({&first, &second, &slower}), 0);
+    EXPECT_EQ(scan.switch_on_together({&first}), 1); // running already
+    ASSERT_EQ(scan.start_scanners(scanners.get()), 0);
+    ASSERT_TRUE(eventually([&] {
+        const auto heard = listener.copy();
+        return std::count_if(heard.begin(), heard.end(), [](const ScanResult& r) { return r.channel == 3; }) >= 2;
+    }));
+    scan.set_listener(nullptr);
+    const auto heard = listener.copy();
+    scan.stop();
+
+    EXPECT_EQ(scan.results().size(), 0u); // nothing queued without a window
+    std::map<int, std::vector<Clock::time_point>> slots;
+    for (const auto& result : heard) {
+        EXPECT_GE(result.polled_at, before);
+        EXPECT_EQ(result.status_text, "Ошибка открытия порта");
+        slots[result.channel].push_back(result.slot);
+    }
+    // Every deadline of the second and of the slower scanner is one of the first's: they are polled
+    // in its rounds (a slot the busy machine skipped for all of them proves nothing either way).
+    ASSERT_GE(slots[1].size(), 3u);
+    const std::set<Clock::time_point> rounds(slots[1].begin(), slots[1].end());
+    for (int channel : {2, 3})
+        for (const auto slot : slots[channel])
+            if (slot <= *rounds.rbegin())
+                EXPECT_TRUE(rounds.count(slot)) << "channel " << channel;
+    EXPECT_EQ(slots[3].front(), slots[1][2]);
 }
 
 TEST_F(ScanThreadTest, StopEndsPromptlyWithNothingSwitchedOn)
