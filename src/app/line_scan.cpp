@@ -147,6 +147,10 @@ LineScan::Outcome LineScan::run(const LineScanOptions& options,
     } ending{*this};
     // A stop meant for something else earlier must not end this scan's first attempt.
     link_.sio().reset_abort();
+    // A line never opened (working offline) has not taken the program's link settings yet: the
+    // port, its parity and the network's latency come from them.
+    if (!link_.sio().is_open())
+        link_.load_link_settings();
     const int first = std::clamp(options.first_address, 1, 247);
     const int last = std::clamp(options.last_address, first, 247);
     const int per_rate = last - first + 1;

@@ -7,6 +7,7 @@
 #include "model/parameter.h"
 #include "model/text.h"
 #include "ui/search_texts.h"
+#include "ui/tree_icons.h"
 #include "ui/window_post.h"
 
 #include <QApplication>
@@ -26,6 +27,9 @@
 
 namespace zr740::ui {
 namespace {
+
+// The tree's picture of a configuration (a gauge) marks an instrument the program can work with.
+constexpr int configuration_icon = 25;
 
 Text parity_text(Parity parity)
 {
@@ -197,10 +201,20 @@ void LineSearchDialog::start()
                     const QString cells[] = {QString::number(instrument.address),
                                              QString::number(instrument.baud_rate), q(parity_text(instrument.parity)),
                                              q(instrument.name), q(instrument.version), q(instrument.serial)};
-                    for (int column = 0; column < 6; ++column)
-                        table_->setItem(row, column, new QTableWidgetItem(cells[column]));
+                    // A ZR740 stands out in bold with the program's icon; another slave's answer is
+                    // shown as it came, greyed, so nobody takes it for one of ours.
+                    for (int column = 0; column < 6; ++column) {
+                        auto* item = new QTableWidgetItem(cells[column]);
+                        QFont font = item->font();
+                        font.setBold(instrument.zr740);
+                        item->setFont(font);
+                        if (!instrument.zr740)
+                            item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+                        item->setToolTip(q(instrument.zr740 ? texts::search_is_zr740 : texts::search_is_other));
+                        table_->setItem(row, column, item);
+                    }
                     if (instrument.zr740)
-                        table_->item(row, 3)->setIcon(windowIcon());
+                        table_->item(row, 3)->setIcon(TreeIcons().icon(configuration_icon));
                 });
             },
             [this](int done, int total) {
