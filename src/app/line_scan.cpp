@@ -10,6 +10,8 @@
 #include "model/parameter.h"
 #include "model/text.h"
 
+#include <charconv>
+
 #include <cmath>
 #include <mutex>
 
@@ -84,6 +86,24 @@ int LineScan::probe_timeout_ms(double character_ms, int network_latency_ms)
     // on their way then. The reply's own length does not count (each byte restarts the silence);
     // 30 ms is a generous turnaround for a slave.
     return static_cast<int>(std::ceil(8.0 * character_ms)) + 30 + std::max(network_latency_ms, 0);
+}
+
+std::vector<int> LineScan::offered_rates(const Parameter* baud_rate)
+{
+    std::vector<int> rates;
+    if (baud_rate) {
+        for (const auto& item : split_items(baud_rate->type_text)) {
+            if (item.empty())
+                break;
+            int rate = 0;
+            const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), rate);
+            if (error == std::errc() && end == item.data() + item.size() && rate > 0)
+                rates.push_back(rate);
+        }
+    }
+    if (rates.empty())
+        rates.push_back(9600);
+    return rates;
 }
 
 void LineScan::stop()

@@ -22,7 +22,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <charconv>
 #include <mutex>
 
 namespace zr740::ui {
@@ -44,19 +43,8 @@ Text parity_text(Parity parity)
 // The rates the description offers, from the link settings' baud-rate parameter.
 std::vector<int> offered_rates(DeviceIO& link)
 {
-    std::vector<int> rates;
     std::lock_guard lock(link.link_settings().values_lock());
-    if (const Parameter* baud = link.link_settings().find(network_names::baud_rate)) {
-        for (const auto& item : split_items(baud->type_text)) {
-            int rate = 0;
-            const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), rate);
-            if (error == std::errc() && end == item.data() + item.size() && rate > 0)
-                rates.push_back(rate);
-        }
-    }
-    if (rates.empty())
-        rates.push_back(9600);
-    return rates;
+    return LineScan::offered_rates(link.link_settings().find(network_names::baud_rate));
 }
 
 } // namespace
