@@ -169,8 +169,12 @@ int main(int argc, char** argv)
         }
     }
 
-    const bool windows = ZR740_HAS_WINDOW && has_display();
-    if (!windows && !(zr740::CmyCommandLineInfo(arguments).settings.options & zr740::option_flags::any)) {
+    const zr740::CmyCommandLineInfo info(arguments);
+    // Polling into a log, a compare into a file and a CSV list end by themselves and show nothing:
+    // they run on the console even where a display is.
+    const bool console_only = info.poll_seconds >= 0 || info.compare || !info.csv_path.empty();
+    const bool windows = ZR740_HAS_WINDOW && has_display() && !console_only;
+    if (!windows && !(info.settings.options & zr740::option_flags::any)) {
         std::cerr << (has_display() ? "zr740: this build has no window; run it with options (see zr740 --help).\n"
                                     : "zr740: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY "
                                       "is set); run it with options for an unattended run (see zr740 --help).\n");
