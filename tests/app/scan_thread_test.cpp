@@ -273,8 +273,9 @@ TEST_F(ScanThreadTest, ListenerHearsEveryPollWithoutAWindowAndScannersSwitchedOn
     const std::set<Clock::time_point> rounds(slots[1].begin(), slots[1].end());
     for (int channel : {2, 3})
         for (const auto slot : slots[channel])
-            if (slot <= *rounds.rbegin())
+            if (slot <= *rounds.rbegin()) {
                 EXPECT_TRUE(rounds.count(slot)) << "channel " << channel;
+            }
     EXPECT_EQ(slots[3].front(), slots[1][2]);
 }
 
