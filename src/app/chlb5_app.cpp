@@ -112,6 +112,11 @@ void CHLB5App::prepare(const CmyCommandLineInfo& info)
     trace_path_ = info.trace_path;
     context_.options = command_line_.options;
     context_.run.silent = (command_line_.modes & mode_flags::silent) != 0;
+    // The two modes hold for the whole run, like their check marks in the window.
+    if (command_line_.modes & mode_flags::verify)
+        context_.verify_writes = true;
+    if (command_line_.modes & mode_flags::block_reads)
+        context_.block_reads = true;
     context_.run.started_with_options = (command_line_.options & option_flags::any) != 0;
 
     // A run that ends by itself has nobody at the screen: a box would hold a production-line

@@ -168,6 +168,8 @@ constexpr auto option_table = std::to_array<Option>({
     {"ext", Form::flag, ignore},
     {"html", Form::path, set_path<&CmyCommandLineInfo::html_path>},
     {"trace", Form::path, set_path<&CmyCommandLineInfo::trace_path>},
+    {"verify", Form::flag, set_modes<modes::verify>},
+    {"block", Form::flag, set_modes<modes::block_reads>},
 });
 
 // The option of that name (lower case); null for a name the program does not know.
