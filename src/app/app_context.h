@@ -37,6 +37,10 @@ struct AppContext {
     // Program modes (check marks of the main menu). Auto-read starts checked in the window.
     std::atomic<bool> auto_read{false};
     std::atomic<bool> immediate_write{false};
+    // After a write job, read every written parameter back and compare it with what was sent.
+    std::atomic<bool> verify_writes{false};
+    // Read neighbouring parameters with one request each (see link/read_blocks.h).
+    std::atomic<bool> block_reads{false};
     // Set, never cleared, when the run was told to end from outside (the exit event, a signal):
     // no job starts after it, a running job ends at its next transaction, and the run ends with
     // "stopped" whatever the job left in the exit status word.

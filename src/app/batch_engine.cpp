@@ -235,6 +235,8 @@ void BatchEngine::perform(const Job& job)
     };
 
     last_result_ = {0, 0};
+    last_verify_ = VerifyResult{};
+    job_block_reads_ = context_.block_reads;
     switch (job.kind) {
     case JobKind::read_branch:
         last_result_ = job.branch ? read_branch(*job.branch) : JobResult{0, 0};
@@ -247,7 +249,15 @@ void BatchEngine::perform(const Job& job)
         const int mode = job.kind == JobKind::write_all        ? mode_all
                          : job.kind == JobKind::initial_values ? mode_initial
                                                                : mode_changed;
-        last_result_ = job.branch ? write_branch(*job.branch, mode) : JobResult{0, 0};
+        // The initial values are the instrument's own defaults, written to start afresh; what is
+        // read back is what a person or a file meant the instrument to hold.
+        const bool verify = context_.verify_writes && mode != mode_initial;
+        std::vector<Written> written;
+        last_result_ = job.branch ? write_branch(*job.branch, mode, verify ? &written : nullptr) : JobResult{0, 0};
+        if (verify) {
+            verify_written(written);
+            last_result_.second += last_verify_.failed;
+        }
         end_of_job(last_result_.second == 0 && init_wanted);
         break;
     }

@@ -6,17 +6,21 @@
 
 #include "app/job_state.h"
 #include "app/step_outcome.h"
+#include "app/verify_result.h"
+#include "model/parameter.h"
 
 #include <atomic>
 #include <cstdint>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <span>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace zr740 {
 
@@ -91,7 +95,8 @@ public:
 
     // One-parameter steps; any thread that may use the link.
     int read_step(Parameter& parameter, bool count_timeouts);
-    int write_step(Parameter& parameter, int mode);
+    // `sent`, when given, receives the parameter as it went out (for reading it back).
+    int write_step(Parameter& parameter, int mode, Parameter* sent = nullptr);
     // The write on a parameter nobody else sees (a copy, a command of its own).
     int write_in_place(Parameter& work, int mode);
     int compare_step(Parameter& parameter);
@@ -113,6 +118,10 @@ public:
     ExchangeCount last_exchanges() const { return last_exchanges_; }
     // Every difference the last compare found; read once the job has ended.
     const std::vector<CompareDifference>& last_differences() const { return job_.differences; }
+    // What reading back the parameters of the write job that ended last found (the written,
+    // verified and failed counts and a verdict for each parameter read back); `requested` is
+    // false when that job did not verify. Read it once the job has ended (wait_until_idle).
+    const VerifyResult& last_verify() const { return last_verify_; }
     // One line of the error log: the name (":index" when indexed), " - " and the reason. Nothing
     // without an error log or a reason.
     static void append_to_error_log(const std::string& path, const std::string& name, const std::string& reason);
@@ -133,8 +142,23 @@ private:
     // unattended run's follow-up, and the job counted as ended.
     void after_job();
 
+    // A parameter a verifying write job wrote: the document's one and the copy that went out.
+    struct Written {
+        Parameter* target = nullptr;
+        Parameter sent;
+    };
+
     JobResult read_branch(DescBranch& branch);
-    JobResult write_branch(DescBranch& branch, int mode);
+    // The read step; with `block` the parameter's registers came in a block's reply already.
+    int read_step_with(Parameter& parameter, bool count_timeouts, const std::span<const std::uint8_t>* block);
+    // `written` (when given) collects the parameters written without error.
+    JobResult write_branch(DescBranch& branch, int mode, std::vector<Written>* written = nullptr);
+    // Reads the written parameters back and compares their registers with what was sent.
+    void verify_written(std::vector<Written>& written);
+    // One parameter of verify_written: true when the instrument holds what was sent; `no_reply`
+    // tells whether its read failed for want of a reply.
+    bool verify_one(Written& written, const std::vector<std::uint8_t>& image,
+                    const std::span<const std::uint8_t>* block, bool& no_reply);
     JobResult compare_branch(DescBranch& branch);
     bool stop_requested() const;
     void signal_stop();
@@ -158,6 +182,10 @@ private:
     std::atomic<int> exchanges_{0};
     std::atomic<int> exchange_failures_{0};
     ExchangeCount last_exchanges_; // written by the worker before the job ends
+    VerifyResult last_verify_;     // written by the worker before the job ends
+    // The modes as the running job took them at its start: a mode switched meanwhile does not
+    // change a job half-way. The worker's alone.
+    bool job_block_reads_ = false;
 
     // Whether a job is between its start on the window thread and its end on the worker.
     mutable std::mutex idle_mutex_;

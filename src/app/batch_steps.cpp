@@ -1,18 +1,21 @@
 // The one-parameter steps of the batch engine and the walk over a branch that runs them.
 
 #include "app/app_context.h"
+#include "app/block_reader.h"
 #include "app/batch_engine.h"
 #include "app/chlb5_doc.h"
 #include "app/engine_texts.h"
 #include "app/step_outcome.h"
 #include "device/base_device.h"
 #include "link/device.h"
+#include "link/register_layout.h"
 #include "model/desc_branch.h"
 #include "model/model_texts.h"
 #include "model/text.h"
 #include "app/app_shell.h"
 
 #include <fstream>
+#include <optional>
 
 namespace zr740 {
 namespace {
@@ -149,6 +152,11 @@ void BatchEngine::hand_over(Parameter& parameter, const Parameter& work, StepOut
 
 int BatchEngine::read_step(Parameter& parameter, bool count_timeouts)
 {
+    return read_step_with(parameter, count_timeouts, nullptr);
+}
+
+int BatchEngine::read_step_with(Parameter& parameter, bool count_timeouts, const std::span<const std::uint8_t>* block)
+{
     ++job_.processed;
     if (parameter.linear_index < 0)
         return not_exchanged;
@@ -157,8 +165,17 @@ int BatchEngine::read_step(Parameter& parameter, bool count_timeouts)
     Parameter work = parameter;
     const std::string label = std::string(texts::label_read) + indexed_name(work);
     const std::uint64_t before = responses();
-    const int result = link_.read_registers(work, false);
-    const bool no_reply = note_exchange(result, work, before);
+    int result = 0;
+    bool no_reply = false;
+    if (block) {
+        // The registers came in a block's reply: counted as the single read would be, and never
+        // for want of a reply.
+        result = link_.take_registers(work, *block);
+        note_exchange(result, work, before);
+    } else {
+        result = link_.read_registers(work, false);
+        no_reply = note_exchange(result, work, before);
+    }
     if (result != 0)
         error_log(work);
     auto kind = StepOutcome::Kind::values;
@@ -175,12 +192,14 @@ int BatchEngine::read_step(Parameter& parameter, bool count_timeouts)
     return result;
 }
 
-int BatchEngine::write_step(Parameter& parameter, int mode)
+int BatchEngine::write_step(Parameter& parameter, int mode, Parameter* sent)
 {
     Parameter work = parameter;
     const int result = write_in_place(work, mode);
     if (result != not_exchanged)
         hand_over(parameter, work);
+    if (sent)
+        *sent = work;
     return result;
 }
 
@@ -287,13 +306,32 @@ JobResult BatchEngine::read_branch(DescBranch& branch)
     JobResult result{0, 0};
     if (!branch.parameters.empty())
         progress(std::string(texts::heading_read) + " '" + branch.name + "'");
-    for (auto& parameter : branch.parameters) {
+    // With block reads the parameters that are exchanged are planned into blocks; each block is
+    // read when its first member comes up, and every parameter is still handled on its own turn.
+    std::optional<BlockReader> blocks;
+    std::vector<std::size_t> member(branch.parameters.size(), static_cast<std::size_t>(-1));
+    if (job_block_reads_) {
+        std::vector<RegisterSpan> spans;
+        for (std::size_t i = 0; i < branch.parameters.size(); ++i) {
+            const Parameter& p = *branch.parameters[i];
+            if (!p.exchangeable || p.linear_index < 0)
+                continue;
+            member[i] = spans.size();
+            spans.push_back({register_number_from_name(p.name), p.register_count});
+        }
+        blocks.emplace(link_, std::move(spans));
+    }
+    for (std::size_t i = 0; i < branch.parameters.size(); ++i) {
+        Parameter& parameter = *branch.parameters[i];
         // The instrument does not have a parameter that lives in configuration files only; asking
         // for it would only fail (and the job's total does not count it either).
-        if (!parameter->exchangeable)
+        if (!parameter.exchangeable)
             continue;
         ++result.first;
-        if (read_step(*parameter, true) != 0)
+        std::optional<std::span<const std::uint8_t>> bytes;
+        if (blocks && member[i] != static_cast<std::size_t>(-1) && !stop_requested())
+            bytes = blocks->registers_of(member[i]);
+        if (read_step_with(parameter, true, bytes ? &*bytes : nullptr) != 0)
             ++result.second;
         // Checked after every parameter, not only after failures: a long read of good values
         // must stop when asked to.
@@ -308,7 +346,7 @@ JobResult BatchEngine::read_branch(DescBranch& branch)
     return result;
 }
 
-JobResult BatchEngine::write_branch(DescBranch& branch, int mode)
+JobResult BatchEngine::write_branch(DescBranch& branch, int mode, std::vector<Written>* written)
 {
     if (stop_requested())
         return {0, 0};
@@ -323,13 +361,16 @@ JobResult BatchEngine::write_branch(DescBranch& branch, int mode)
         if (!wanted(*parameter, selection))
             continue;
         ++result.first;
-        if (write_step(*parameter, mode) != 0)
+        Parameter sent;
+        if (write_step(*parameter, mode, written ? &sent : nullptr) != 0)
             ++result.second;
+        else if (written)
+            written->push_back({parameter.get(), std::move(sent)});
         if (stop_requested())
             break;
     }
     for (auto& child : branch.children) {
-        const JobResult below = write_branch(*child, mode);
+        const JobResult below = write_branch(*child, mode, written);
         result.first += below.first;
         result.second += below.second;
     }

@@ -118,6 +118,12 @@ void CHLB5App::prepare(const CmyCommandLineInfo& info)
     compare_ = info.compare;
     context_.options = command_line_.options;
     context_.run.silent = (command_line_.modes & mode_flags::silent) != 0;
+    // The two modes hold for the whole run, like their check marks in the window.
+    if (command_line_.modes & mode_flags::verify)
+        context_.verify_writes = true;
+    if (command_line_.modes & mode_flags::block_reads)
+        context_.block_reads = true;
+    load_window_modes();
     context_.run.started_with_options = (command_line_.options & option_flags::any) != 0;
 
     // A run that ends by itself has nobody at the screen: a box would hold a production-line
@@ -543,6 +549,7 @@ void CHLB5App::shutdown_watcher()
 
 void CHLB5App::shut_down()
 {
+    keep_window_modes();
     if (document_) {
         // Closing the document tells the instrument that the session is over; an instrument that
         // was never identified is told nothing.

@@ -183,6 +183,8 @@ constexpr auto option_table = std::to_array<Option>({
     {"csv", Form::path, set_path<&CmyCommandLineInfo::csv_path>},
     {"poll", Form::value, set_poll},
     {"compare", Form::flag, set_compare},
+    {"verify", Form::flag, set_modes<modes::verify>},
+    {"block", Form::flag, set_modes<modes::block_reads>},
 });
 
 // The option of that name (lower case); null for a name the program does not know.

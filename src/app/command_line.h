@@ -21,6 +21,8 @@ inline constexpr std::uint8_t immediate_write_on = 0x04;
 inline constexpr std::uint8_t immediate_write_off = 0x08;
 inline constexpr std::uint8_t test = 0x10;
 inline constexpr std::uint8_t silent = 0x20;
+inline constexpr std::uint8_t verify = 0x40;
+inline constexpr std::uint8_t block_reads = 0x80;
 } // namespace mode_flags
 
 // Placement flags of the main window.

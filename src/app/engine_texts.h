@@ -47,6 +47,14 @@ inline constexpr std::string_view first_ten_only = " (показанны тол�
 inline constexpr std::string_view no_differences = "Отличий не обнаружено";
 inline constexpr std::string_view compare_caption = "Результат сравнения";
 
+// Reading written parameters back.
+inline constexpr std::string_view heading_verify = "Проверяем записанные параметры";
+inline constexpr std::string_view label_verify = "  Проверка: ";
+inline constexpr std::string_view verify_held = "Прибор хранит %s вместо %s";
+inline constexpr std::string_view verify_registers = "Регистры прибора: %s вместо %s";
+inline constexpr std::string_view verify_summary = "Проверено параметров: %i, не совпало: %i";
+inline constexpr std::string_view five_failed_checks = "Прошло 5 безуспешных попыток проверки!";
+
 inline constexpr std::string_view job_done = "Задание выполнено. Окно будет закрыто автоматически.";
 inline constexpr std::string_view init_failed = "Комманда INIT вернула ошибку:\n";
 

@@ -2,6 +2,7 @@
 
 #include "link/korvel_frame.h"
 #include "link/modbus_frame.h"
+#include "link/read_blocks.h"
 #include "link/register_layout.h"
 #include "link/transaction_texts.h"
 #include "model/c_numbers.h"
@@ -53,28 +54,14 @@ int DeviceIO::read_registers(Parameter& parameter, bool write)
     std::uint8_t function = 3;
     std::vector<std::uint8_t> data;
     if (write) {
-        std::array<std::uint8_t, 4> raw{};
-        int length = 0;
         std::string refusal;
-        // A value its type cannot encode is not sent at all: zeros in its place would reach the
-        // instrument as a value nobody typed.
-        if (parameter.encode(raw, length, &refusal) != 1) {
-            parameter.status_text = refusal.empty() ? std::string(texts::value_not_encoded) : refusal;
+        auto request = encode_write(parameter, refusal);
+        if (!request) {
+            parameter.status_text = std::move(refusal);
             return value_refused;
         }
-        // Bytes beyond the parameter's registers would be cut off on the way: the instrument would
-        // hold another value than the one meant.
-        if (length > 2 * std::max<int>(parameter.register_count, 1)) {
-            parameter.status_text = texts::value_exceeds_registers;
-            return value_refused;
-        }
-        auto request = build_write_request(parameter.register_number, parameter.register_count, raw, length);
-        if (request.function == 0) {
-            parameter.status_text = texts::too_many_registers;
-            return value_refused;
-        }
-        function = request.function;
-        data = std::move(request.data);
+        function = request->function;
+        data = std::move(request->data);
     } else {
         data = build_read_request(parameter.register_number, parameter.register_count);
     }
@@ -94,6 +81,79 @@ int DeviceIO::read_registers(Parameter& parameter, bool write)
     if (broadcast) {
         parameter.scanner_channel = 0;
     } else if (parameter.accept_reply(payload, function) == 0) {
+        parameter.status_text = texts::cannot_decode;
+        trace_.count_decode_failure();
+        return 2;
+    }
+    parameter.clear_changed();
+    return 0;
+}
+
+std::optional<WriteRequest> DeviceIO::encode_write(const Parameter& parameter, std::string& refusal)
+{
+    std::array<std::uint8_t, 4> raw{};
+    int length = 0;
+    // A value its type cannot encode is not sent at all: zeros in its place would reach the
+    // instrument as a value nobody typed.
+    if (parameter.encode(raw, length, &refusal) != 1) {
+        if (refusal.empty())
+            refusal = texts::value_not_encoded;
+        return std::nullopt;
+    }
+    // Bytes beyond the parameter's registers would be cut off on the way: the instrument would
+    // hold another value than the one meant.
+    if (length > 2 * std::max<int>(parameter.register_count, 1)) {
+        refusal = texts::value_exceeds_registers;
+        return std::nullopt;
+    }
+    auto request = build_write_request(register_number_from_name(parameter.name), parameter.register_count, raw, length);
+    if (request.function == 0) {
+        refusal = texts::too_many_registers;
+        return std::nullopt;
+    }
+    return request;
+}
+
+std::optional<std::vector<std::uint8_t>> DeviceIO::written_registers(const Parameter& parameter)
+{
+    // The value's encoding may depend on the register (enumerations stored with an offset).
+    Parameter copy = parameter;
+    copy.register_number = register_number_from_name(copy.name);
+    std::string refusal;
+    const auto request = encode_write(copy, refusal);
+    if (!request)
+        return std::nullopt;
+    return register_image(*request);
+}
+
+int DeviceIO::read_block(std::uint16_t first, std::uint16_t count, std::vector<std::uint8_t>& registers)
+{
+    registers.clear();
+    if (!sio_.is_open())
+        return -1;
+    if (count == 0 || count > max_block_registers)
+        return ModbusFrame::refused;
+    run_.activity = 1;
+    const std::uint8_t data[] = {static_cast<std::uint8_t>(first >> 8U), static_cast<std::uint8_t>(first & 0xFFU),
+                                 0, static_cast<std::uint8_t>(count)};
+    const int result = modbus_transaction(3, data, registers, false);
+    if (result != 0)
+        return result;
+    // A refusal leaves nothing; a reply of another length than asked for is not cut apart, since
+    // nobody can tell which registers it left out.
+    if (registers.size() != 2u * count) {
+        registers.clear();
+        return block_unusable;
+    }
+    return 0;
+}
+
+int DeviceIO::take_registers(Parameter& parameter, std::span<const std::uint8_t> bytes)
+{
+    // What read_registers does with a reply, for registers that came in a longer reply.
+    parameter.register_number = register_number_from_name(parameter.name);
+    parameter.status_text.clear();
+    if (parameter.accept_reply(bytes, 3) == 0) {
         parameter.status_text = texts::cannot_decode;
         trace_.count_decode_failure();
         return 2;

@@ -6,6 +6,7 @@
 
 #include "link/frame_trace.h"
 #include "link/link_report.h"
+#include "link/register_layout.h"
 #include "link/sio.h"
 #include "model/instrument_version.h"
 #include "model/net_rs485prg.h"
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -41,6 +43,18 @@ public:
     // text says why).
     int read_registers(Parameter& parameter, bool write);
     static constexpr int value_refused = 4;
+    // What the parameter's registers hold once its value text has been written (two bytes a
+    // register, high byte first); nullopt when the value would not be sent at all.
+    static std::optional<std::vector<std::uint8_t>> written_registers(const Parameter& parameter);
+    // One read of `count` holding registers (at most 125) from `first`: 0 with exactly 2 x count
+    // bytes in `registers`; -1 port not open; else the transfer result, or `block_unusable`. Nothing is retried beyond the
+    // transaction's own retries: whoever reads a block falls back to single reads.
+    int read_block(std::uint16_t first, std::uint16_t count, std::vector<std::uint8_t>& registers);
+    // read_block: a reply came but carried no registers (an exception) or not as many as asked.
+    static constexpr int block_unusable = 300;
+    // Takes a parameter's registers out of a block's reply as read_registers takes its own reply:
+    // 0 decoded; 2 "Не могу раскодировать ответ".
+    int take_registers(Parameter& parameter, std::span<const std::uint8_t> bytes);
     // Returns a transfer result, or -1 without sending when the address is longer than 8 bits.
     int modbus_transaction(std::uint8_t function, std::span<const std::uint8_t> data,
                            std::vector<std::uint8_t>& payload, bool broadcast);
@@ -121,6 +135,8 @@ private:
     // open_port under the port lock: the message about a port that cannot be opened is left in
     // `refusal` (when one is wanted), to be shown after the lock is released.
     int open_port_locked(bool show_message, std::string& refusal);
+    // The write request for the parameter's value text; nullopt with the reason in `refusal`.
+    static std::optional<WriteRequest> encode_write(const Parameter& parameter, std::string& refusal);
     void show_port_refusal(const std::string& refusal);
     // The line opened with the trace told: the traffic statistics start afresh.
     int open_line();

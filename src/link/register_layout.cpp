@@ -46,4 +46,15 @@ WriteRequest build_write_request(std::uint16_t register_number, std::uint8_t reg
     return request;
 }
 
+std::vector<std::uint8_t> register_image(const WriteRequest& request)
+{
+    const auto& d = request.data;
+    if (request.function == 6 && d.size() == 4)
+        return {d[2], d[3]};
+    constexpr std::size_t header = 5;
+    if (request.function == 16 && d.size() > header)
+        return {d.begin() + header, d.end()};
+    return {};
+}
+
 } // namespace zr740

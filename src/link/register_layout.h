@@ -28,6 +28,10 @@ inline constexpr std::uint8_t max_write_registers = 123;
 WriteRequest build_write_request(std::uint16_t register_number, std::uint8_t register_count,
                                  const std::array<std::uint8_t, 4>& raw, int length);
 
+// What the registers hold after the instrument took the write request: two bytes a register, high
+// byte first. Empty for a request without data.
+std::vector<std::uint8_t> register_image(const WriteRequest& request);
+
 // The request data of a read: function 3 with register number and count.
 std::vector<std::uint8_t> build_read_request(std::uint16_t register_number, std::uint8_t register_count);
 

@@ -48,6 +48,8 @@ enum class Command : int {
     auto_read = 134,
     immediate_write = 268,
     no_attributes = 294,
+    verify_writes = 32832,
+    block_reads = 32833,
     traffic_monitor = 32830,
     toolbar = 59392,
     status_bar = 59393,

@@ -133,6 +133,16 @@ constexpr CommandEntry commands[] = {
      .text = QT_TRANSLATE_NOOP("zr740", "Режим немедленной записи"),
      .prompt = QT_TRANSLATE_NOOP("zr740", "Сразу после изменения значение параметра будет записано в прибор"),
      .checkable = true},
+    {.command = Command::verify_writes, .menu = Menu::modes,
+     .text = QT_TRANSLATE_NOOP("zr740", "Проверять записанные значения"),
+     .prompt = QT_TRANSLATE_NOOP(
+         "zr740", "После записи параметры читаются из прибора и сравниваются с записанными\nПроверка записи"),
+     .checkable = true},
+    {.command = Command::block_reads, .menu = Menu::modes,
+     .text = QT_TRANSLATE_NOOP("zr740", "Чтение блоками регистров"),
+     .prompt = QT_TRANSLATE_NOOP(
+         "zr740", "Соседние параметры ветви читаются из прибора одним запросом\nЧтение блоками"),
+     .checkable = true},
     {.command = Command::no_attributes, .menu = Menu::modes,
      .text = QT_TRANSLATE_NOOP("zr740", "Не передавать атрибуты параметров"),
      .prompt = QT_TRANSLATE_NOOP("zr740", "Атрибуты параметров не передаются в прибор"),

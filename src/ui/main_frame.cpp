@@ -244,6 +244,8 @@ void CMainFrame::refresh_commands()
     const auto* device = document_.device();
     action(Command::auto_read)->setChecked(context.auto_read);
     action(Command::immediate_write)->setChecked(context.immediate_write);
+    action(Command::verify_writes)->setChecked(context.verify_writes);
+    action(Command::block_reads)->setChecked(context.block_reads);
     action(Command::no_attributes)->setChecked(no_attributes_);
     const int converter = document_.link().sio().automatic_converter;
     action(Command::converter_automatic)->setChecked(converter == 1);

@@ -184,6 +184,12 @@ bool CMainFrame::run_mode_command(Command command)
     case Command::immediate_write:
         document_.context().immediate_write = !document_.context().immediate_write;
         return true;
+    case Command::verify_writes:
+        document_.context().verify_writes = !document_.context().verify_writes;
+        return true;
+    case Command::block_reads:
+        document_.context().block_reads = !document_.context().block_reads;
+        return true;
     case Command::no_attributes:
         no_attributes_ = !no_attributes_;
         if (no_attributes_)

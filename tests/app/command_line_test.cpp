@@ -152,6 +152,8 @@ TEST(CommandLine, EachOptionSetsItsOwnField)
         {{"-autowrite:on"}, [](auto& s) { s.options = any; s.modes = modes::immediate_write_on; }},
         {{"-autowrite:off"}, [](auto& s) { s.options = any; s.modes = modes::immediate_write_off; }},
         {{"-write/aply"}, [](auto& s) { s.options = any | write | aply; }},
+        {{"-WRITE/Verify/block"}, [](auto& s) { s.options = any | write; s.modes = modes::verify | modes::block_reads; }},
+        {{"/read/block", "setup.zr740"}, [](auto& s) { s.options = any | read; s.modes = modes::block_reads; }},
         {{"-elog:\"/Srv/Err.log\""}, [](auto& s) { s.options = any; }, "/Srv/Err.log"},
         {{"-exitevent:Done"}, [](auto& s) { s.options = any; }, "", "done"},
         {{"-html:/Srv/Page.HTML"}, [](auto& s) { s.options = any; }, "", "", "/Srv/Page.HTML"},

@@ -68,6 +68,18 @@ TEST(RegisterLayout, WriteRequestsCarryTheValueAsModbusDoes)
     }
 }
 
+TEST(RegisterLayout, RegisterImageIsWhatTheRegistersHoldAfterTheWrite)
+{
+    const std::array<std::uint8_t, 4> raw{0x41, 0x20, 0x00, 0x00};
+    // One register, a value of one byte: the register holds 0x00 v.
+    EXPECT_EQ(register_image(build_write_request(0x0008, 1, raw, 1)), (std::vector<std::uint8_t>{0x00, 0x41}));
+    EXPECT_EQ(register_image(build_write_request(0x0010, 1, raw, 2)), (std::vector<std::uint8_t>{0x41, 0x20}));
+    // Several registers: the value bytes, then zeros to the last register.
+    EXPECT_EQ(register_image(build_write_request(0x000D, 3, raw, 4)),
+              (std::vector<std::uint8_t>{0x41, 0x20, 0, 0, 0, 0}));
+    EXPECT_TRUE(register_image(WriteRequest{}).empty());
+}
+
 TEST(RegisterLayout, LongestWriteAndRead)
 {
     const std::array<std::uint8_t, 4> raw{1, 2, 3, 4};

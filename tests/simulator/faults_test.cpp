@@ -62,6 +62,24 @@ TEST_F(Faults, ExceptionOnlyForRequestsTouchingItsRegister)
     EXPECT_EQ(reply_registers(line->modbus(read_request(16, 0x0009, 1))), std::vector<std::uint16_t>{2});
 }
 
+TEST_F(Faults, StuckRegisterAcknowledgesWritesAndKeepsItsValue)
+{
+    start();
+    simulator->inject(Fault::stuck(0x0019));
+    const auto old_low = simulator->register_value(0x0019);
+    // A float across 0x0018 and 0x0019: the write is acknowledged, its high half is stored.
+    const Bytes both{16, 16, 0, 0x18, 0, 2, 4, 0x41, 0x20, 0x12, 0x34};
+    EXPECT_EQ(line->modbus(with_crc(both)), with_crc({16, 16, 0, 0x18, 0, 2}));
+    EXPECT_EQ(simulator->register_value(0x0018), 0x4120);
+    EXPECT_EQ(simulator->register_value(0x0019), old_low);
+    // Other registers are not touched by the fault.
+    EXPECT_EQ(line->modbus(write_request(16, 0x0010, 7)).size(), 8u);
+    EXPECT_EQ(simulator->register_value(0x0010), 7);
+    simulator->clear_faults();
+    EXPECT_EQ(line->modbus(with_crc(both)).size(), 8u);
+    EXPECT_EQ(simulator->register_value(0x0019), 0x1234);
+}
+
 TEST_F(Faults, ReplySplitIntoPiecesWithGaps)
 {
     start();
@@ -209,6 +227,10 @@ TEST(FaultSpec, Parses)
     EXPECT_EQ(late.target, std::optional<std::uint16_t>(0x18));
     EXPECT_FALSE(parse("late:300").queue);
     EXPECT_FALSE(parse("duplicate").target);
+    const auto stuck = parse("stuck:0x0018");
+    EXPECT_EQ(stuck.kind, FaultKind::stuck);
+    EXPECT_EQ(stuck.register_number, 0x0018);
+    EXPECT_EQ(stuck.times, -1);
 }
 
 TEST(FaultSpec, Refuses)
@@ -216,7 +238,7 @@ TEST(FaultSpec, Refuses)
     for (const char* text : {"", "silence", "no-reply:1", "delay", "delay:x", "delay:5@0", "delay:5@", "split:3",
                              "exception:9", "exception:9:0", "exception:0x10000:1", "wrong-address:256",
                              "garbage:1:2", "glitch:256", "stray:1:2:3", "late", "duplicate:1", "echo#",
-                             "short#0x10000", "bad-crc#x"}) {
+                             "short#0x10000", "bad-crc#x", "stuck", "stuck:0x10000"}) {
         std::string error;
         EXPECT_FALSE(parse_fault(text, error)) << text;
         EXPECT_FALSE(error.empty()) << text;

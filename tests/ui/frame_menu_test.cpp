@@ -47,6 +47,8 @@ const Item menu_table[] = {
     {"&Дерево", "К следующему проблемному параметру\tAlt+вниз  ", 277, "Alt+Down"},
     {"Режимы программы", "Режим автоматического чтения", 134, ""},
     {"Режимы программы", "Режим немедленной записи", 268, ""},
+    {"Режимы программы", "Проверять записанные значения", 32832, ""},
+    {"Режимы программы", "Чтение блоками регистров", 32833, ""},
     {"Режимы программы", "Не передавать атрибуты параметров", 294, ""},
     {"Режимы программы", "Юстировка ", 32824, ""},
     {"Режимы программы", "Панель инструментов", 59392, ""},
@@ -155,6 +157,16 @@ TEST_F(FrameMenuTest, ModesAreCheckMarksBoundToTheRun)
     frame->action(268)->trigger();
     EXPECT_TRUE(context.immediate_write);
     EXPECT_TRUE(frame->action(268)->isChecked());
+    // Reading written values back and block reads: modes of the run, which the jobs take at
+    // their start.
+    for (const auto& [id, mode] : {std::pair{32832, &context.verify_writes}, std::pair{32833, &context.block_reads}}) {
+        EXPECT_FALSE(frame->action(id)->isChecked());
+        frame->action(id)->trigger();
+        EXPECT_TRUE(*mode) << id;
+        EXPECT_TRUE(frame->action(id)->isChecked()) << id;
+        frame->action(id)->trigger();
+        EXPECT_FALSE(*mode) << id;
+    }
 
     // Switching "do not transmit attributes" on explains itself once; switching it off does not.
     shell.clear_shown_boxes();

@@ -140,6 +140,14 @@ Fault Fault::duplicate(int times)
     return with_times(fault, times);
 }
 
+Fault Fault::stuck(std::uint16_t number, int times)
+{
+    Fault fault;
+    fault.kind = FaultKind::stuck;
+    fault.register_number = number;
+    return with_times(fault, times);
+}
+
 Fault Fault::at(std::uint16_t number) const
 {
     Fault fault = *this;
@@ -154,7 +162,7 @@ ReplyShape FaultPlan::take(std::uint16_t first, std::uint16_t count, std::uint8_
         const auto touches = [&](std::uint16_t number) {
             return number >= first && number < first + std::max<unsigned>(count, 1);
         };
-        if (fault.kind == FaultKind::exception && !touches(fault.register_number))
+        if ((fault.kind == FaultKind::exception || fault.kind == FaultKind::stuck) && !touches(fault.register_number))
             continue;
         if (fault.target && !touches(*fault.target))
             continue;
@@ -200,6 +208,9 @@ ReplyShape FaultPlan::take(std::uint16_t first, std::uint16_t count, std::uint8_
             break;
         case FaultKind::duplicate:
             shape.duplicate = true;
+            break;
+        case FaultKind::stuck:
+            shape.stuck = fault.register_number;
             break;
         }
         if (fault.times > 0)
@@ -326,6 +337,15 @@ std::optional<Fault> parse_fault_kind(std::string_view text, std::string& error)
     }
     if (kind == "duplicate")
         return expect(0, 0) ? std::optional(Fault::duplicate(times)) : std::nullopt;
+    if (kind == "stuck") {
+        if (!expect(1, 1))
+            return std::nullopt;
+        if (args[0] > 0xFFFF) {
+            error = "register out of range in fault '" + std::string(text) + "'";
+            return std::nullopt;
+        }
+        return Fault::stuck(static_cast<std::uint16_t>(args[0]), times);
+    }
     error = "unknown fault '" + std::string(kind) + "'";
     return std::nullopt;
 }

@@ -31,6 +31,7 @@ enum class FaultKind {
     short_reply, // a read answered with one register fewer than asked
     late,        // the reply after `delay`; requests heard meanwhile are dropped unless `queue`
     duplicate,   // the reply twice, back to back
+    stuck,       // a write to the register is acknowledged, but the register keeps its old value
 };
 
 struct Fault {
@@ -42,7 +43,7 @@ struct Fault {
     std::size_t piece = 1;              // split: bytes per piece
     std::size_t length = 64;            // garbage: bytes sent instead of the reply
     std::uint8_t address = 0;           // wrong_address: the address answered from; 0: own + 1
-    std::uint16_t register_number = 0;  // exception: the register that triggers it
+    std::uint16_t register_number = 0;  // exception, stuck: the register that triggers it
     std::uint8_t code = 4;              // exception: Modbus exception code / Korvel error code
     std::uint8_t byte = 0xFF;           // glitch, stray: the byte
     bool queue = false;                 // late: requests heard while busy are answered afterwards
@@ -62,6 +63,9 @@ struct Fault {
     static Fault short_reply(int times = 1);
     static Fault late(std::chrono::milliseconds delay, bool queue = false, int times = 1);
     static Fault duplicate(int times = 1);
+    // Writes touching register `number` are acknowledged and leave it as it was. Only requests
+    // touching the register count.
+    static Fault stuck(std::uint16_t number, int times = -1);
     // The same fault, for requests touching register `number` only.
     Fault at(std::uint16_t number) const;
 };
@@ -85,6 +89,7 @@ struct ReplyShape {
     std::chrono::milliseconds late{0};
     bool busy_deaf = false;
     bool duplicate = false;
+    std::optional<std::uint16_t> stuck; // this register keeps its value through a write
 };
 
 class FaultPlan {
@@ -103,7 +108,8 @@ private:
 // "KIND[:ARG[:ARG]][@TIMES][#REG]" as given on the command line; without "@TIMES" the fault applies
 // to every request, without "#REG" to requests for any register. Kinds and arguments:
 //   no-reply | delay:MS | bad-crc | wrong-address[:ADDR] | exception:REG:CODE | split:BYTES:GAP_MS |
-//   garbage[:BYTES] | echo | glitch[:BYTE] | stray[:BYTE[:MS]] | short | late:MS[:QUEUE] | duplicate
+//   garbage[:BYTES] | echo | glitch[:BYTE] | stray[:BYTE[:MS]] | short | late:MS[:QUEUE] | duplicate |
+//   stuck:REG
 // Numbers may be decimal or 0x-hexadecimal. nullopt with the reason in `error` otherwise.
 std::optional<Fault> parse_fault(std::string_view text, std::string& error);
 

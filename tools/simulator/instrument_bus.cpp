@@ -96,9 +96,12 @@ BusReply InstrumentBus::answer_modbus(std::span<const std::uint8_t> frame, Fault
     if (out.shape.exception) {
         out.bytes = modbus_exception(reply_address, request->function, *out.shape.exception);
     } else {
+        const auto kept = out.shape.stuck ? instrument.bank().get(*out.shape.stuck) : std::nullopt;
         auto answer = serve_modbus(*request, reply_address, instrument);
         out.bytes = std::move(answer.reply);
         after = answer.after;
+        if (kept)
+            instrument.bank().set(*out.shape.stuck, *kept);
     }
     if (after != AfterReply::nothing)
         out.after.emplace_back(*index, after);

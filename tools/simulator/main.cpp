@@ -40,7 +40,7 @@ constexpr std::string_view usage = R"(usage: zr740-sim [options]
                          no-reply | delay:MS | bad-crc | wrong-address[:ADDR] |
                          exception:REG:CODE | split:BYTES:GAP_MS | garbage[:BYTES] |
                          echo | glitch[:BYTE] | stray[:BYTE[:MS]] | short |
-                         late:MS[:QUEUE] | duplicate
+                         late:MS[:QUEUE] | duplicate | stuck:REG
   -h, --help           this text
 Prints "PTY <path>" (or "DEVICE <path>"), with --tcp then "TCP 127.0.0.1:<port> <framing>", then
 serves until SIGINT, SIGTERM or SIGHUP.
