@@ -49,6 +49,7 @@ enum class Command : int {
     immediate_write = 268,
     no_attributes = 294,
     traffic_monitor = 32830,
+    trend_window = 32832,
     toolbar = 59392,
     status_bar = 59393,
 
