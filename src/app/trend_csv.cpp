@@ -2,7 +2,8 @@
 #include "app/trend_csv.h"
 
 #include "app/trend_store.h"
-#include "app/trend_texts.h"
+#include "app/csv_log.h"
+#include "app/csv_texts.h"
 
 #include <charconv>
 #include <cmath>
@@ -13,21 +14,6 @@
 
 namespace zr740 {
 namespace {
-
-void write_field(std::ostream& out, const std::string& text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
-        out << text;
-        return;
-    }
-    out << '"';
-    for (const char c : text) {
-        if (c == '"')
-            out << '"';
-        out << c;
-    }
-    out << '"';
-}
 
 // The shortest text that reads back as the same number, "." as the decimal point.
 void write_number(std::ostream& out, double value)
@@ -66,10 +52,9 @@ std::string iso_utc_milliseconds(double seconds)
 std::size_t write_trend_csv(std::ostream& out, const TrendStore& store, double from, double to)
 {
     const auto& series = store.series();
-    out << texts::trend_csv_time;
+    out << texts::csv_time_column;
     for (const auto& one : series) {
-        out << ',';
-        write_field(out, one.caption());
+        out << ',' << csv_field(one.caption());
     }
     out << '\n';
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The trend's points of a time range as a CSV table, for a spreadsheet: a column of times in
-// ISO 8601 UTC with milliseconds, then one column per series headed by its caption. A row per
-// moment some series was polled at; a series without a point at that moment, or whose poll failed
-// then, leaves its cell empty. Numbers use "." whatever the locale; fields holding a comma, a
-// quote or a line break are quoted.
+// The trend's points of a time range as a CSV table, for a spreadsheet, headed as the log of polled
+// values is: a column of times in ISO 8601 UTC with milliseconds, then one column per series named
+// by its caption. A row per moment some series was polled at; a series without a point at that
+// moment, or whose poll failed then, leaves its cell empty. Numbers use "." whatever the locale;
+// fields are quoted as csv_field quotes them.
 
 #include <ostream>
 #include <string>

@@ -3,6 +3,8 @@
 #include "app/app_context.h"
 #include "app/chlb5_doc.h"
 #include "app/engine_texts.h"
+#include "app/scan_thread.h"
+#include "model/parameter.h"
 #include "platform/settings_store.h"
 #include "app/app_shell.h"
 #include "ui/chlb5_tree_list_view.h"
@@ -235,6 +237,14 @@ TrendWindow* CMainFrame::trend_window()
 {
     if (!trend_) {
         trend_ = new TrendWindow(shell_, this);
+        // The log's columns: the scanners polled when it starts, in polling order.
+        trend_->set_log_source(&document_.scanners_thread(), [this] {
+            std::vector<Parameter*> polled;
+            for (Parameter* scanner : ScanThread::collect(document_.scanners()))
+                if (scanner->poll_running)
+                    polled.push_back(scanner);
+            return polled;
+        });
         trend_->setVisible(false);
         addDockWidget(Qt::BottomDockWidgetArea, trend_);
         resizeDocks({trend_}, {height() / 2}, Qt::Vertical);

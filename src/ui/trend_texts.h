@@ -36,6 +36,15 @@ inline constexpr Text trend_csv_filter = QT_TRANSLATE_NOOP("zr740", "Табли�
 inline constexpr Text trend_save_csv_failed =
     QT_TRANSLATE_NOOP("zr740", "Не удается сохранить значения в %1:\n%2");
 
+// The CSV log, written on the scanners' thread while they poll.
+inline constexpr Text trend_log_start = QT_TRANSLATE_NOOP("zr740", "Записывать в CSV...");
+inline constexpr Text trend_log_start_tip = QT_TRANSLATE_NOOP(
+    "zr740", "Записывать каждый опрос включенных сейчас параметров в файл CSV, строка на цикл опроса");
+inline constexpr Text trend_log_stop = QT_TRANSLATE_NOOP("zr740", "Остановить запись");
+inline constexpr Text trend_log_caption = QT_TRANSLATE_NOOP("zr740", "Записывать опрашиваемые значения");
+inline constexpr Text trend_log_running = QT_TRANSLATE_NOOP("zr740", "Запись в %1: строк %2");
+inline constexpr Text trend_log_stopped = QT_TRANSLATE_NOOP("zr740", "Запись в %1 остановлена: строк %2");
+
 // The plot.
 inline constexpr Text trend_time_axis = QT_TRANSLATE_NOOP("zr740", "Время");
 inline constexpr Text trend_empty = QT_TRANSLATE_NOOP(

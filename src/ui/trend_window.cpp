@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/trend_window.h"
 
+#include "app/csv_log.h"
+#include "app/scan_thread.h"
 #include "app/trend_csv.h"
 #include "app/trend_values.h"
 #include "model/parameter.h"
@@ -76,7 +78,10 @@ TrendWindow::TrendWindow(QtShell& shell, QWidget* parent)
     });
 }
 
-TrendWindow::~TrendWindow() = default;
+TrendWindow::~TrendWindow()
+{
+    stop_log();
+}
 
 void TrendWindow::build()
 {
@@ -125,6 +130,12 @@ void TrendWindow::build()
     controls->addWidget(png_button);
     controls->addWidget(csv_button);
     controls->addStretch(1);
+    log_button_ = button(texts::trend_log_start, body);
+    log_button_->setObjectName("trendLog");
+    log_button_->setToolTip(q(texts::trend_log_start_tip));
+    log_button_->setEnabled(false);
+    connect(log_button_, &QToolButton::clicked, this, &TrendWindow::log_clicked);
+    controls->addWidget(log_button_);
     column->addLayout(controls);
 
     plot_ = new TrendPlot(store_, body);
@@ -134,7 +145,16 @@ void TrendWindow::build()
 
     note_ = new QLabel(body);
     note_->setObjectName("trendNote");
-    column->addWidget(note_);
+    log_status_ = new QLabel(body);
+    log_status_->setObjectName("trendLogStatus");
+    log_status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path must not widen the window it stands in.
+    log_status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    log_status_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* footer = new QHBoxLayout;
+    footer->addWidget(note_);
+    footer->addWidget(log_status_, 1);
+    column->addLayout(footer);
     setWidget(body);
 }
 
@@ -166,6 +186,8 @@ void TrendWindow::add_results(const std::vector<ScanResult>& results)
 
 void TrendWindow::refresh()
 {
+    if (log_)
+        log_status_->setText(log_status());
     if (!dirty_)
         return;
     dirty_ = false;
@@ -260,6 +282,83 @@ void TrendWindow::save_csv_as()
         QFileDialog::getSaveFileName(this, q(texts::trend_save_csv_caption), QString(), q(texts::trend_csv_filter));
     if (!path.isEmpty())
         save_csv(path);
+}
+
+void TrendWindow::set_log_source(ScanThread* scanners, std::function<std::vector<Parameter*>()> columns)
+{
+    stop_log();
+    scanners_ = scanners;
+    log_columns_ = std::move(columns);
+    update_log_controls();
+}
+
+bool TrendWindow::start_log(const QString& path)
+{
+    if (!scanners_ || log_)
+        return false;
+    std::string error;
+    auto log = CsvLog::open(path.toStdString(), log_columns_ ? log_columns_() : std::vector<Parameter*>{}, error);
+    if (!log) {
+        tell_failure(q(error));
+        return false;
+    }
+    // Called on the scanners' thread; the window hears of it on its own. The window outlives the
+    // listener: stop_log takes it from the scanners before the log goes.
+    log->on_failure([this](const std::string&) { QMetaObject::invokeMethod(this, [this] { log_failed(); }); });
+    log_ = std::move(log);
+    log_path_ = path;
+    log_lines_ = 0;
+    scanners_->set_listener(log_.get());
+    update_log_controls();
+    return true;
+}
+
+void TrendWindow::stop_log()
+{
+    if (!log_)
+        return;
+    // Once set_listener returns no poll uses the log any more.
+    scanners_->set_listener(nullptr);
+    log_->close();
+    log_lines_ = log_->lines();
+    log_.reset();
+    update_log_controls();
+}
+
+void TrendWindow::log_failed()
+{
+    if (!log_ || !log_->failed())
+        return;
+    const std::string reason = log_->failure();
+    stop_log();
+    tell_failure(q(reason));
+}
+
+QString TrendWindow::log_status() const
+{
+    if (log_path_.isEmpty())
+        return {};
+    const auto lines = static_cast<qulonglong>(log_ ? log_->lines() : log_lines_);
+    return q(log_ ? texts::trend_log_running : texts::trend_log_stopped).arg(log_path_).arg(lines);
+}
+
+void TrendWindow::update_log_controls()
+{
+    log_button_->setEnabled(scanners_ != nullptr);
+    log_button_->setText(q(log_ ? texts::trend_log_stop : texts::trend_log_start));
+    log_status_->setText(log_status());
+}
+
+void TrendWindow::log_clicked()
+{
+    if (log_) {
+        stop_log();
+        return;
+    }
+    const QString path =
+        QFileDialog::getSaveFileName(this, q(texts::trend_log_caption), QString(), q(texts::trend_csv_filter));
+    if (!path.isEmpty())
+        start_log(path);
 }
 
 } // namespace zr740::ui

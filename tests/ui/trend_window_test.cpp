@@ -14,7 +14,10 @@
 
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace zr740::testing {
@@ -182,7 +185,7 @@ TEST_F(TrendWindowTest, TheVisibleRangeIsSavedAsAPictureAndATable)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1 + 2 * 6) << lines.join('\n').toStdString();
-    EXPECT_EQ(lines[0], "Время (UTC),Давление,\"Выходной ток, мА\"");
+    EXPECT_EQ(lines[0], "time,Давление,\"Выходной ток, мА\"");
     EXPECT_EQ(lines[1], "2026-12-10T12:24:58.000Z,66.25,");
     EXPECT_EQ(lines[2], "2026-12-10T12:24:58.004Z,,4.5");
     EXPECT_EQ(lines[3], "2026-12-10T12:24:58.100Z,66.375,");
@@ -197,6 +200,79 @@ TEST_F(TrendWindowTest, TheVisibleRangeIsSavedAsAPictureAndATable)
     ASSERT_EQ(told.size(), 2u);
     EXPECT_TRUE(told[0].text.starts_with("Не удается сохранить значения в ")) << told[0].text;
     EXPECT_EQ(told[0].icon, Icon::stop);
+}
+
+// Lines of a text file.
+std::vector<std::string> file_lines(const std::filesystem::path& path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST_F(TrendWindowTest, TheLogStartedFromTheWindowWritesEveryRoundUntilStopped)
+{
+    const auto path = folder / "log.csv";
+    const QString file = QString::fromStdString(path.string());
+    // Nothing polled: nothing to log.
+    EXPECT_FALSE(trends->start_log(file));
+    auto told = boxes("Тренды");
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_TRUE(told[0].text.starts_with("Нет сканеров для записи")) << told[0].text;
+    shell.clear_shown_boxes();
+
+    Parameter& pressure = *document->scanners()->find("0x0100");
+    Parameter& current = *document->scanners()->find("0x0102");
+    for (Parameter* scanner : {&pressure, &current})
+        ASSERT_TRUE(document->scanners_thread().set_period(*scanner, 100));
+    ASSERT_EQ(document->scanners_thread().switch_on_together({&pressure, &current}), 0);
+    ASSERT_TRUE(trends->start_log(file));
+    EXPECT_TRUE(trends->logging());
+    // The log is written on the scanners' thread: the lines come while this thread only waits.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return file_lines(path).size() >= 6; }, 10000));
+    EXPECT_TRUE(trends->log_status().startsWith("Запись в " + file + ": строк ")) << trends->log_status().toStdString();
+    trends->stop_log();
+    document->scanners_thread().switch_off(pressure);
+    document->scanners_thread().switch_off(current);
+    EXPECT_FALSE(trends->logging());
+    const auto lines = file_lines(path);
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "time,Давление,\"Выходной ток, мА\",status");
+    const std::string value = *simulator->value(0x0100);
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        EXPECT_NE(lines[i].find("Z," + value + ","), std::string::npos) << lines[i];
+    EXPECT_EQ(trends->log_status(),
+              QString("Запись в %1 остановлена: строк %2").arg(file).arg(lines.size() - 1));
+    QTest::qWait(300);
+    EXPECT_EQ(file_lines(path).size(), lines.size());
+    EXPECT_TRUE(boxes("Тренды").empty());
+}
+
+TEST_F(TrendWindowTest, AWriteErrorStopsTheLogAndIsTold)
+{
+    Parameter& pressure = *document->scanners()->find("0x0100");
+    ASSERT_TRUE(document->scanners_thread().set_period(pressure, 100));
+    ASSERT_EQ(document->scanners_thread().switch_on(pressure), 0);
+    // The file size limit makes a write fail as a full disk makes it fail.
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 120;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool started = trends->start_log(QString::fromStdString((folder / "full.csv").string()));
+    const bool stopped = started && QTest::qWaitFor([&] { return !trends->logging(); }, 10000);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, old_handler);
+    document->scanners_thread().switch_off(pressure);
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(stopped);
+    const auto told = boxes("Тренды");
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].text.find("остановлена"), std::string::npos) << told[0].text;
+    EXPECT_TRUE(trends->log_status().contains("остановлена")) << trends->log_status().toStdString();
 }
 
 } // namespace
