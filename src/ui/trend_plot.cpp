@@ -91,8 +91,22 @@ TrendPlot::TrendPlot(const TrendStore& store, QWidget* parent) : QCustomPlot(par
             replot(rpQueuedReplot);
         }
     });
+    connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] { update_antialiasing(); });
     const auto now = static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
     xAxis->setRange(now - 60.0, now);
+}
+
+void TrendPlot::update_antialiasing()
+{
+    // Smooth lines cost about three times as much to draw: worth it while the lines are sparse,
+    // not when tens of thousands of points are shown, where the pixels hide the difference anyway.
+    const QCPRange shown = xAxis->range();
+    std::size_t visible = 0;
+    for (const auto& series : store_.series())
+        visible += series.lower_bound(shown.upper) - series.lower_bound(shown.lower);
+    const bool smooth = visible <= smooth_points;
+    for (const Line& line : lines_)
+        line.graph->setAntialiased(smooth);
 }
 
 bool TrendPlot::sync()
@@ -121,8 +135,10 @@ bool TrendPlot::sync()
         line.copied = series.size();
         changed = true;
     }
-    if (changed)
+    if (changed) {
         update_empty_note();
+        update_antialiasing();
+    }
     return changed;
 }
 
@@ -139,6 +155,7 @@ void TrendPlot::add_line(std::size_t n)
     line.graph->setName(caption_of(series));
     line.graph->setPen(QPen(colour, 1.6));
     line.graph->setAdaptiveSampling(true);
+    line.graph->setAntialiased(lines_.empty() || lines_.front().graph->antialiased());
     line.graph->setLineStyle(QCPGraph::lsLine);
     line.tracer = new QCPItemTracer(this);
     line.tracer->setInterpolating(false);

@@ -24,6 +24,9 @@ namespace zr740::ui {
 class TrendPlot : public QCustomPlot {
     Q_OBJECT
 public:
+    // Up to this many points in the time range shown, the lines are drawn smooth (antialiased).
+    static constexpr std::size_t smooth_points = 20'000;
+
     explicit TrendPlot(const TrendStore& store, QWidget* parent = nullptr);
 
     // Brings the graphs up to the store: new series get a line (and an axis for a new unit), new
@@ -68,6 +71,7 @@ private:
     QCPAxis* axis_for(const std::string& key, const QString& label, const QColor& colour);
     void update_interactive_axes();
     void update_empty_note();
+    void update_antialiasing();
 
     const TrendStore& store_;
     std::vector<Line> lines_;
