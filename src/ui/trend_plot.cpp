@@ -45,10 +45,9 @@ TrendPlot::TrendPlot(const TrendStore& store, QWidget* parent) : QCustomPlot(par
     setPlottingHint(QCP::phFastPolylines, true);
     setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
 
-    auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
-    ticker->setDateTimeFormat(QStringLiteral("hh:mm:ss"));
-    ticker->setDateTimeSpec(Qt::LocalTime);
-    xAxis->setTicker(ticker);
+    time_ticker_ = QSharedPointer<QCPAxisTickerDateTime>::create();
+    time_ticker_->setDateTimeSpec(Qt::LocalTime);
+    xAxis->setTicker(time_ticker_);
     xAxis->setLabel(q(texts::trend_time_axis));
     yAxis->setVisible(false);
 
@@ -91,7 +90,11 @@ TrendPlot::TrendPlot(const TrendStore& store, QWidget* parent) : QCustomPlot(par
             replot(rpQueuedReplot);
         }
     });
-    connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] { update_antialiasing(); });
+    connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this](const QCPRange& shown) {
+        // Ticks closer than a second apart need the milliseconds to tell them apart.
+        time_ticker_->setDateTimeFormat(shown.size() < 10.0 ? QStringLiteral("hh:mm:ss.zzz") : QStringLiteral("hh:mm:ss"));
+        update_antialiasing();
+    });
     const auto now = static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
     xAxis->setRange(now - 60.0, now);
 }

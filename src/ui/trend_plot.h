@@ -80,6 +80,7 @@ private:
     QCPItemStraightLine* cursor_line_ = nullptr;
     QCPItemText* cursor_label_ = nullptr;
     QCPItemText* empty_note_ = nullptr;
+    QSharedPointer<QCPAxisTickerDateTime> time_ticker_;
     double cursor_time_ = 0.0;
 };
 
