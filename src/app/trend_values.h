@@ -16,9 +16,9 @@ class MyConverter;
 std::string unit_from_caption(std::string_view caption);
 
 // The number a value text stands for as the core prints it: a decimal number with "." ("-1.500",
-// "42"), or an enumeration's item as its number (the instrument's own value, so a state steps
-// between whole numbers). NaN for a value the instrument marks invalid: the line breaks there. No
-// number for any other text (a string, a clock time): such a value is not drawn.
+// "42"), or an enumeration's item as its place in the type text (item 0 being the base type's own
+// name), so a state steps between whole numbers. NaN for a value the instrument marks invalid: the
+// line breaks there. No number for any other text (a string, a clock time): it is not drawn.
 std::optional<double> trend_value(const MyConverter& parameter, std::string_view text);
 
 } // namespace zr740
