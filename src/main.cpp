@@ -53,8 +53,8 @@ log, and no box waits for a click. Options shape only the start-up and the first
 window is the user's afterwards. An option argument begins with "-", or with "/" when
 every name in it is an option with its value ("/home/user/line3.zr740" and "/x/line3.zr740" name
 files); one argument may carry several options joined by "/", e.g.  -read/close/port:/dev/ttyUSB0 .
-Names and values are not case sensitive, except the values of "port", "elog", "html" and "trace",
-which run to the end of the argument.
+Names and values are not case sensitive, except the values of "port", "elog", "html", "trace" and
+"csv", which run to the end of the argument.
 
   read              read every parameter from the instrument and save them into FILE (required);
                     when some parameters fail, FILE keeps what it had and the result is saved
@@ -86,6 +86,19 @@ which run to the end of the argument.
   html:PATH         write the parameter list page (HTML, Windows-1251) of the description to PATH
                     and end: of FILE's description when a FILE is named, else of the current
                     transmitter's; the instrument is not asked
+  csv:PATH          a CSV file (UTF-8, "," between fields, "\n" line ends): with "poll" the log of
+                    the polled values, with "compare" the differences, else the parameter list
+                    (one line per parameter, with or without "html"); the instrument is then not asked
+  poll:SECONDS      poll every scanner of the description ("Текущие значения"; configuration files
+                    keep no scanner settings) at its period, together, for SECONDS (0: until
+                    stopped), into the "csv" log: "time,<caption>...,status", one line per round,
+                    the time in UTC to the millisecond, each line written as soon as its round is
+                    complete; a failed poll leaves its cell empty and is named in "status". Ends 0,
+                    200 when the log cannot be written, 202 when not one poll succeeded, 207 when a
+                    scanner never answered, 205 when stopped (the file stays complete)
+  compare           compare FILE with the instrument and end; with "csv" every difference goes there
+                    (command, index, caption, value and attributes in FILE and in the instrument);
+                    ends 209 when there are differences
   calibrate, x:N, y:N, w:N, h:N, autowrite:on|off
                     accepted for the window version of the program
 
@@ -100,8 +113,9 @@ Exit codes: 0 success; 200 FILE missing, empty or not a configuration for "write
 answer the link check, or five transactions in a row got no reply); 203 protocol error; 204 the
 instrument reported an error; 205 stopped (exit event, SIGTERM, SIGINT, SIGHUP), whatever the job
 left; 206 the instrument is not a ZR740; 207 the job ran to its end but some parameters could not
-be exchanged (see the error log); 208 an option name the program does not know (nothing was
-done). With several causes the lowest code wins.
+be exchanged (see the error log); 208 an option name the program does not know, "poll" without
+"csv" or without a number of seconds (nothing was done); 209 "compare" found differences. With
+several causes the lowest code wins.
 )";
 
 bool has_display()
@@ -169,8 +183,12 @@ int main(int argc, char** argv)
         }
     }
 
-    const bool windows = ZR740_HAS_WINDOW && has_display();
-    if (!windows && !(zr740::CmyCommandLineInfo(arguments).settings.options & zr740::option_flags::any)) {
+    const zr740::CmyCommandLineInfo info(arguments);
+    // Polling into a log, a compare into a file and a CSV list end by themselves and show nothing:
+    // they run on the console even where a display is.
+    const bool console_only = info.poll_seconds >= 0 || info.compare || !info.csv_path.empty();
+    const bool windows = ZR740_HAS_WINDOW && has_display() && !console_only;
+    if (!windows && !(info.settings.options & zr740::option_flags::any)) {
         std::cerr << (has_display() ? "zr740: this build has no window; run it with options (see zr740 --help).\n"
                                     : "zr740: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY "
                                       "is set); run it with options for an unattended run (see zr740 --help).\n");

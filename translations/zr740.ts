@@ -175,6 +175,7 @@
     </message>
     <message>
         <location line="+3"/>
+        <location filename="../src/ui/setup_texts.h" line="+17"/>
         <source>Поиск приборов...</source>
         <translation type="unfinished"></translation>
     </message>
@@ -418,7 +419,7 @@
     </message>
     <message>
         <location line="+1"/>
-        <location filename="../src/ui/setup_texts.h" line="+22"/>
+        <location filename="../src/ui/setup_texts.h" line="+6"/>
         <source>Отмена</source>
         <translation type="unfinished"></translation>
     </message>
@@ -464,7 +465,7 @@
     </message>
     <message>
         <location line="+1"/>
-        <location filename="../src/ui/setup_texts.h" line="-6"/>
+        <location filename="../src/ui/setup_texts.h" line="-7"/>
         <source>Выход</source>
         <translation type="unfinished"></translation>
     </message>
@@ -756,6 +757,16 @@
     </message>
     <message>
         <location line="+1"/>
+        <source>Прибор ЗР740: к нему можно подключиться</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Другое устройство Modbus: показано то, что оно ответило на запрос идентификации</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
         <source>нет</source>
         <translation type="unfinished"></translation>
     </message>
@@ -808,7 +819,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Выберите прибор</source>
         <translation type="unfinished"></translation>
     </message>

@@ -11,6 +11,7 @@ inline constexpr std::string_view cannot_open_trace = "Не удалось от�
 inline constexpr std::string_view cannot_create_exit_event = "Не удалось создать событие завершения '%s':\n%s";
 inline constexpr std::string_view read_needs_file =
     "Не указан файл конфигурации, в который сохранить прочитанные параметры.";
+inline constexpr std::string_view compare_needs_file = "Не указан файл конфигурации для сравнения с прибором.";
 inline constexpr std::string_view partial_read_saved =
     "Прочитаны не все параметры (%s из %s не прочитаны). Файл '%s' оставлен без изменений, прочитанное "
     "сохранено в '%s'.";

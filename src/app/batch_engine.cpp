@@ -138,6 +138,7 @@ bool BatchEngine::compare(DescBranch* branch)
 {
     job_.difference_count = 0;
     job_.comparison_report.clear();
+    job_.differences.clear();
     const int total = branch ? count(*branch, CountMode::all) : 0;
     if (!run_job(texts::caption_compare, total, {JobKind::compare, branch, nullptr}))
         return false;

@@ -111,6 +111,8 @@ public:
     // The transactions the job that ended last made with the instrument, and those that failed;
     // parameters skipped without a transaction (not exchanged, "Нет данных") are not counted.
     ExchangeCount last_exchanges() const { return last_exchanges_; }
+    // Every difference the last compare found; read once the job has ended.
+    const std::vector<CompareDifference>& last_differences() const { return job_.differences; }
     // One line of the error log: the name (":index" when indexed), " - " and the reason. Nothing
     // without an error log or a reason.
     static void append_to_error_log(const std::string& path, const std::string& name, const std::string& reason);

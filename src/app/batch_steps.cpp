@@ -232,6 +232,7 @@ int BatchEngine::write_in_place(Parameter& work, int mode)
 void BatchEngine::note_difference(Parameter& configuration, const Parameter& instrument)
 {
     const int before = job_.difference_count++;
+    job_.differences.push_back(CompareDifference::of(configuration, instrument));
     if (before >= reported_differences)
         return;
     job_.comparison_report += fill_placeholders(

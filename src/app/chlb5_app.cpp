@@ -7,7 +7,6 @@
 #include "app/console_shell.h"
 #include "app/engine_texts.h"
 #include "app/exit_code.h"
-#include "app/html_export.h"
 #include "app/port_options.h"
 #include "app/window_front.h"
 #include "device/base_device.h"
@@ -82,8 +81,12 @@ int CHLB5App::run(const std::vector<std::string>& arguments)
     // Started before anything else, so that a stop that comes during start-up is seen at once.
     shutdown_watcher_ = std::thread([this] { shutdown_watcher(); });
     if (start_up()) {
-        if (!html_path_.empty()) {
-            export_page();
+        if (compare_) {
+            run_compare();
+        } else if (poll_seconds_ >= 0) {
+            run_poll();
+        } else if (page_only()) {
+            export_list();
         } else if (!front_) {
             post_creation();
             serve();
@@ -110,6 +113,9 @@ void CHLB5App::prepare(const CmyCommandLineInfo& info)
     file_name_ = info.file_name;
     html_path_ = info.html_path;
     trace_path_ = info.trace_path;
+    csv_path_ = info.csv_path;
+    poll_seconds_ = info.poll_seconds;
+    compare_ = info.compare;
     context_.options = command_line_.options;
     context_.run.silent = (command_line_.modes & mode_flags::silent) != 0;
     context_.run.started_with_options = (command_line_.options & option_flags::any) != 0;
@@ -118,6 +124,7 @@ void CHLB5App::prepare(const CmyCommandLineInfo& info)
     // script for ever. Its messages go to the error stream and into the error log instead.
     const std::uint32_t options = command_line_.options;
     const bool ends_by_itself = !front_ || !info.unknown_options.empty() || !info.html_path.empty() ||
+                                !info.csv_path.empty() || info.poll_seconds >= 0 || info.compare ||
                                 (command_line_.modes & mode_flags::test) ||
                                 ((options & option_flags::close) && !(options & option_flags::calibrate));
     if (ends_by_itself)
@@ -145,7 +152,7 @@ void CHLB5App::prepare(const CmyCommandLineInfo& info)
 
 bool CHLB5App::start_up()
 {
-    const bool page_only = !html_path_.empty();
+    const bool page_only = this->page_only();
     // A read that has nowhere to go is refused before the instrument is asked anything.
     if ((command_line_.options & option_flags::read) && file_name_.empty() && !page_only) {
         shell_.message(std::string(texts::read_needs_file), std::string(texts::app_title), Icon::stop, Owner::none);
@@ -171,13 +178,18 @@ bool CHLB5App::start_up()
 CHLB5App::StartFile CHLB5App::start_file(bool page_only) const
 {
     const std::uint32_t options = command_line_.options;
+    // A compare needs the configuration it compares.
+    if (compare_ && file_name_.empty()) {
+        shell_.message(std::string(texts::compare_needs_file), std::string(texts::app_title), Icon::stop, Owner::none);
+        return StartFile::missing;
+    }
     if (((options & option_flags::read) && !page_only) || file_name_.empty())
         return StartFile::fresh;
     std::error_code error;
     const auto size = std::filesystem::file_size(file_name_, error);
     if (!error && size > 0)
         return StartFile::existing;
-    return (options & option_flags::write) || page_only ? StartFile::missing : StartFile::fresh;
+    return (options & option_flags::write) || page_only || compare_ ? StartFile::missing : StartFile::fresh;
 }
 
 CHLB5Doc& CHLB5App::create_document()
@@ -492,25 +504,6 @@ void CHLB5App::save_read(bool complete)
     // The window goes on with the file just written, which is not put into the recent-file list.
     if (front_)
         front_->document_path(target, false);
-}
-
-void CHLB5App::export_page()
-{
-    CHLB5Doc& document = *document_;
-    const DescBranch* root = document.root();
-    if (!root) {
-        shell_.message(std::string(texts::tree_undefined), std::string(texts::app_title), Icon::stop, Owner::none);
-        context_.run.exit_status |= exit_bits::file_missing;
-        return;
-    }
-    const std::string_view caption =
-        context_.run.description_variant == 1 ? texts::variant_old : texts::variant_current;
-    std::string reason;
-    if (!write_file_atomically(html_path_, parameter_list_page(*root, caption), {}, &reason)) {
-        shell_.message(fill_placeholders(texts::cannot_write_page, {html_path_, reason}), std::string(texts::app_title),
-                       Icon::stop, Owner::none);
-        context_.run.exit_status |= exit_bits::file_missing;
-    }
 }
 
 void CHLB5App::job_watcher()

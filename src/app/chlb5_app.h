@@ -70,7 +70,13 @@ private:
     void job_not_started();
     void on_job_end();
     void save_read(bool complete);
+    // The runs that end by themselves after one thing (chlb5_app_jobs.cpp): the parameter list
+    // page or CSV, the polled values' log, the differences of a compare.
+    bool page_only() const;
     void export_page();
+    void export_list();
+    void run_poll();
+    void run_compare();
     void job_watcher();
     void shutdown_watcher();
     void shut_down();
@@ -85,6 +91,9 @@ private:
     std::string file_name_;
     std::string html_path_;
     std::string trace_path_;
+    std::string csv_path_;
+    int poll_seconds_ = -1;
+    bool compare_ = false;
     // Whether the start-up link check found a ZR740: nothing, not even the closing INIT, goes to
     // an instrument it did not.
     bool identified_ = false;

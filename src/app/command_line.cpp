@@ -125,6 +125,18 @@ void set_exit_event(CmyCommandLineInfo& info, const std::string& value, const st
     info.exit_event_name = trim_quotes(value);
 }
 
+// A number of seconds, 0 and up; anything else makes the option one the run does not understand.
+void set_poll(CmyCommandLineInfo& info, const std::string& value, const std::string&)
+{
+    const auto number = scan_c_integer(value);
+    if (!value.empty() && number && *number >= 0 && *number <= 100'000'000)
+        info.poll_seconds = static_cast<int>(*number);
+    else
+        info.unknown_options.push_back("poll:" + value);
+}
+
+void set_compare(CmyCommandLineInfo& info, const std::string&, const std::string&) { info.compare = true; }
+
 // "ext" is accepted and ignored: it only marks that an option was given.
 void ignore(CmyCommandLineInfo&, const std::string&, const std::string&) {}
 
@@ -168,6 +180,9 @@ constexpr auto option_table = std::to_array<Option>({
     {"ext", Form::flag, ignore},
     {"html", Form::path, set_path<&CmyCommandLineInfo::html_path>},
     {"trace", Form::path, set_path<&CmyCommandLineInfo::trace_path>},
+    {"csv", Form::path, set_path<&CmyCommandLineInfo::csv_path>},
+    {"poll", Form::value, set_poll},
+    {"compare", Form::flag, set_compare},
 });
 
 // The option of that name (lower case); null for a name the program does not know.

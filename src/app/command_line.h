@@ -66,6 +66,13 @@ public:
     std::string exit_event_name;
     // "html": where the parameter list page goes; the run writes it instead of a job and ends.
     std::string html_path;
+    // "csv": the CSV file of the run: the log of polled values with "poll", the differences with
+    // "compare", else the parameter list (as "html" writes its page).
+    std::string csv_path;
+    // "poll": poll the scanners for this many seconds (0: until stopped) into the "csv" log; -1 none.
+    int poll_seconds = -1;
+    // "compare": compare the configuration with the instrument and end.
+    bool compare = false;
     // "trace": the traffic log, one line per frame or event on the line, appended to as it happens.
     std::string trace_path;
     // Option names the program does not know, as typed: a run with one ends before it starts,

@@ -38,7 +38,7 @@ std::string csv_line(const std::vector<std::string>& fields);
 std::string iso_utc_ms(std::chrono::system_clock::time_point when);
 
 class CsvLog : public ScanListener {
-  public:
+public:
     // Called once when the log stops on a write error, with the text for the person, on the thread
     // that met the error (usually the scanner thread) and without the log's lock held.
     using FailureHandler = std::function<void(const std::string& reason)>;
@@ -69,7 +69,7 @@ class CsvLog : public ScanListener {
     // ignored. Safe to call more than once.
     void close();
 
-  private:
+private:
     using Slot = std::chrono::steady_clock::time_point;
     enum class Cell : unsigned char { empty, value, failed };
     struct Column {

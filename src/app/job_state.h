@@ -4,6 +4,7 @@
 // value (what to do, on which branch or parameter), the stop that every user of the line heeds, the
 // counters the progress window shows and the results of the last comparison.
 
+#include "app/compare_report.h"
 #include "platform/event_set.h"
 
 #include <atomic>
@@ -14,6 +15,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zr740 {
 
@@ -72,6 +74,8 @@ struct JobState {
     // Written by the worker during a compare job, read by the window thread after it.
     int difference_count = 0;
     std::string comparison_report;
+    // Every difference of the last compare job, in the order of the tree.
+    std::vector<CompareDifference> differences;
     std::chrono::steady_clock::time_point start_time{};
 };
 

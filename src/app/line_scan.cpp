@@ -10,6 +10,8 @@
 #include "model/parameter.h"
 #include "model/text.h"
 
+#include <charconv>
+
 #include <cmath>
 #include <mutex>
 
@@ -86,6 +88,24 @@ int LineScan::probe_timeout_ms(double character_ms, int network_latency_ms)
     return static_cast<int>(std::ceil(8.0 * character_ms)) + 30 + std::max(network_latency_ms, 0);
 }
 
+std::vector<int> LineScan::offered_rates(const Parameter* baud_rate)
+{
+    std::vector<int> rates;
+    if (baud_rate) {
+        for (const auto& item : split_items(baud_rate->type_text)) {
+            if (item.empty())
+                break;
+            int rate = 0;
+            const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), rate);
+            if (error == std::errc() && end == item.data() + item.size() && rate > 0)
+                rates.push_back(rate);
+        }
+    }
+    if (rates.empty())
+        rates.push_back(9600);
+    return rates;
+}
+
 void LineScan::stop()
 {
     std::lock_guard lock(running_mutex_);
@@ -147,6 +167,10 @@ LineScan::Outcome LineScan::run(const LineScanOptions& options,
     } ending{*this};
     // A stop meant for something else earlier must not end this scan's first attempt.
     link_.sio().reset_abort();
+    // A line never opened (working offline) has not taken the program's link settings yet: the
+    // port, its parity and the network's latency come from them.
+    if (!link_.sio().is_open())
+        link_.load_link_settings();
     const int first = std::clamp(options.first_address, 1, 247);
     const int last = std::clamp(options.last_address, first, 247);
     const int per_rate = last - first + 1;

@@ -15,6 +15,7 @@
 namespace zr740 {
 
 class DeviceIO;
+class Parameter;
 
 struct FoundInstrument {
     int address = 0;
@@ -54,6 +55,9 @@ public:
     // The silence after a request that means "nobody at this address": the request's time on the
     // line plus a slave's turnaround, plus the network's latency on a network end.
     static int probe_timeout_ms(double character_ms, int network_latency_ms);
+    // The baud rates a search tries by default: the program's baud-rate setting's list (its items
+    // that are whole numbers, up to the first empty one), or 9600 when it offers none.
+    static std::vector<int> offered_rates(const Parameter* baud_rate);
 
 private:
     FoundInstrument ask(int address, int baud_rate, Parity parity, std::vector<std::uint8_t>& payload);

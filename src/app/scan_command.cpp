@@ -90,18 +90,8 @@ int run_scan_command(const ScanCommand& command, DeviceIO& link, LineScan& scan,
     LineScanOptions options;
     options.first_address = command.first_address;
     options.last_address = command.last_address;
-    options.baud_rates = command.baud_rates;
-    if (options.baud_rates.empty()) {
-        if (const Parameter* baud = settings.find(network_names::baud_rate)) {
-            for (const auto& item : split_items(baud->type_text)) {
-                int rate = 0;
-                if (to_int(item, rate))
-                    options.baud_rates.push_back(rate);
-            }
-        }
-    }
-    if (options.baud_rates.empty())
-        options.baud_rates.push_back(9600);
+    options.baud_rates = command.baud_rates.empty() ? LineScan::offered_rates(settings.find(network_names::baud_rate))
+                                                    : command.baud_rates;
     link.load_link_settings();
 
     out << found_instruments_header() << '\n' << std::flush;

@@ -21,6 +21,8 @@ inline constexpr std::uint32_t not_recognised = 64;
 inline constexpr std::uint32_t partial = 128;
 // The command line named an option the program does not know; the run did nothing.
 inline constexpr std::uint32_t unknown_option = 256;
+// A compare found the configuration and the instrument different.
+inline constexpr std::uint32_t differences = 512;
 } // namespace exit_bits
 
 struct RunState {

@@ -7,6 +7,7 @@
 #include "model/parameter.h"
 #include "model/text.h"
 #include "ui/search_texts.h"
+#include "ui/tree_icons.h"
 #include "ui/window_post.h"
 
 #include <QApplication>
@@ -21,11 +22,13 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <charconv>
 #include <mutex>
 
 namespace zr740::ui {
 namespace {
+
+// The tree's picture of a configuration (a gauge) marks an instrument the program can work with.
+constexpr int configuration_icon = 25;
 
 Text parity_text(Parity parity)
 {
@@ -40,19 +43,8 @@ Text parity_text(Parity parity)
 // The rates the description offers, from the link settings' baud-rate parameter.
 std::vector<int> offered_rates(DeviceIO& link)
 {
-    std::vector<int> rates;
     std::lock_guard lock(link.link_settings().values_lock());
-    if (const Parameter* baud = link.link_settings().find(network_names::baud_rate)) {
-        for (const auto& item : split_items(baud->type_text)) {
-            int rate = 0;
-            const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), rate);
-            if (error == std::errc() && end == item.data() + item.size() && rate > 0)
-                rates.push_back(rate);
-        }
-    }
-    if (rates.empty())
-        rates.push_back(9600);
-    return rates;
+    return LineScan::offered_rates(link.link_settings().find(network_names::baud_rate));
 }
 
 } // namespace
@@ -197,10 +189,20 @@ void LineSearchDialog::start()
                     const QString cells[] = {QString::number(instrument.address),
                                              QString::number(instrument.baud_rate), q(parity_text(instrument.parity)),
                                              q(instrument.name), q(instrument.version), q(instrument.serial)};
-                    for (int column = 0; column < 6; ++column)
-                        table_->setItem(row, column, new QTableWidgetItem(cells[column]));
+                    // A ZR740 stands out in bold with the program's icon; another slave's answer is
+                    // shown as it came, greyed, so nobody takes it for one of ours.
+                    for (int column = 0; column < 6; ++column) {
+                        auto* item = new QTableWidgetItem(cells[column]);
+                        QFont font = item->font();
+                        font.setBold(instrument.zr740);
+                        item->setFont(font);
+                        if (!instrument.zr740)
+                            item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+                        item->setToolTip(q(instrument.zr740 ? texts::search_is_zr740 : texts::search_is_other));
+                        table_->setItem(row, column, item);
+                    }
                     if (instrument.zr740)
-                        table_->item(row, 3)->setIcon(windowIcon());
+                        table_->item(row, 3)->setIcon(TreeIcons().icon(configuration_icon));
                 });
             },
             [this](int done, int total) {

@@ -26,6 +26,9 @@ inline constexpr Text search_column_parity = QT_TRANSLATE_NOOP("zr740", "Чет�
 inline constexpr Text search_column_name = QT_TRANSLATE_NOOP("zr740", "Прибор");
 inline constexpr Text search_column_version = QT_TRANSLATE_NOOP("zr740", "Версия ПО");
 inline constexpr Text search_column_serial = QT_TRANSLATE_NOOP("zr740", "Заводской номер");
+inline constexpr Text search_is_zr740 = QT_TRANSLATE_NOOP("zr740", "Прибор ЗР740: к нему можно подключиться");
+inline constexpr Text search_is_other = QT_TRANSLATE_NOOP(
+    "zr740", "Другое устройство Modbus: показано то, что оно ответило на запрос идентификации");
 inline constexpr Text search_parity_none = QT_TRANSLATE_NOOP("zr740", "нет");
 inline constexpr Text search_parity_even = QT_TRANSLATE_NOOP("zr740", "четн.");
 inline constexpr Text search_parity_odd = QT_TRANSLATE_NOOP("zr740", "нечетн.");

@@ -9,6 +9,7 @@
 #include "model/text.h"
 #include "platform/run_state.h"
 #include "platform/shell.h"
+#include "ui/line_search_dialog.h"
 #include "ui/select_device_dlg.h"
 #include "ui/setup_texts.h"
 
@@ -35,7 +36,7 @@ namespace {
 
 constexpr int row_height = 18;
 
-enum ButtonId { id_ok = 1, id_exit = 2, id_offline = 3, id_scan = 4, id_connect = 5, id_factory = 6 };
+enum ButtonId { id_ok = 1, id_exit = 2, id_offline = 3, id_scan = 4, id_connect = 5, id_factory = 6, id_search = 7 };
 
 // The picture at the left of the window: the program's name over a sketch of the line.
 class SetupPicture : public QWidget {
@@ -163,7 +164,11 @@ public:
     }
     void enable_list(bool on) override
     {
-        later([this, on] { dialog_.list_->setEnabled(on); });
+        later([this, on] {
+            dialog_.list_->setEnabled(on);
+            // The search uses the line itself: only while the worker waits.
+            dialog_.button(id_search)->setEnabled(on);
+        });
     }
     void show_value(std::size_t row, const std::string& text) override
     {
@@ -187,7 +192,7 @@ private:
 };
 
 CSetupCarrier::CSetupCarrier(Device& link, StopEvent& stop, RunState& run, Shell& shell, bool offline_allowed, QWidget* parent)
-    : QDialog(parent), shell_(shell), run_(run), view_(std::make_unique<View>(*this)), setup_(link, stop),
+    : QDialog(parent), shell_(shell), run_(run), link_(link), view_(std::make_unique<View>(*this)), setup_(link, stop),
       list_(new QTableWidget(this)), status_(new QLabel(this))
 {
     post_ = new WindowPost(this);
@@ -233,8 +238,9 @@ CSetupCarrier::CSetupCarrier(Device& link, StopEvent& stop, RunState& run, Shell
     auto* buttons = new QGridLayout;
     buttons->addWidget(make(id_connect, texts::button_connect), 0, 0);
     buttons->addWidget(make(id_scan, texts::button_scan), 0, 1);
-    buttons->addWidget(make(id_offline, texts::button_offline), 0, 2);
-    buttons->addWidget(make(id_factory, texts::button_factory), 1, 0, 1, 2);
+    buttons->addWidget(make(id_search, texts::button_search), 0, 2);
+    buttons->addWidget(make(id_factory, texts::button_factory), 1, 0);
+    buttons->addWidget(make(id_offline, texts::button_offline), 1, 1);
     buttons->addWidget(make(id_exit, texts::button_exit), 1, 2);
     button(id_offline)->setEnabled(offline_allowed);
 
@@ -300,11 +306,15 @@ void CSetupCarrier::command(int id)
         if (button(id_offline)->isEnabled() && setup_.request_close(LinkSetup::offline, *view_))
             on_offline();
         break;
+    case id_search:
+        search();
+        break;
     case id_scan:
     case id_connect:
     case id_factory:
         // No edit may start before the worker has taken the settings; it enables the list again.
         list_->setEnabled(false);
+        button(id_search)->setEnabled(false);
         if (id == id_scan) {
             setup_.scan();
         } else {
@@ -315,6 +325,21 @@ void CSetupCarrier::command(int id)
     default:
         break;
     }
+}
+
+void CSetupCarrier::search()
+{
+    // The worker waits while the list can be edited; a search now cannot meet one of its attempts.
+    if (!list_->isEnabled())
+        return;
+    LineSearchDialog search(link_, this);
+    if (search.exec() != QDialog::Accepted)
+        return;
+    // The instrument chosen is now in the link settings: show them and try them as "Установить
+    // связь" would, which closes this window once the instrument answers.
+    for (std::size_t row = 0; row < setup_.rows().size(); ++row)
+        show_value(static_cast<int>(row), q(setup_.rows()[row]->value_text));
+    command(id_connect);
 }
 
 void CSetupCarrier::accept()

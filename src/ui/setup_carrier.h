@@ -43,7 +43,7 @@ public:
     const LinkSetup& setup() const { return setup_; }
 
     // The window's commands: the button ids of the window (1 OK, 2 "Выход", 3 "Работать offline",
-    // 4 "Сканирование сети", 5 "Установить связь", 6 "Заводские сетевые настройки").
+    // 4 "Сканирование сети", 5 "Установить связь", 6 "Заводские сетевые настройки", 7 "Поиск приборов...").
     void command(int id);
 
 public slots:
@@ -56,9 +56,12 @@ private:
     void show_value(int row, const QString& text);
     void on_offline();
     void commit_edit(int row, const QString& text);
+    // Opens the search for instruments; the one the person picks is connected to.
+    void search();
 
     Shell& shell_;
     RunState& run_;
+    Device& link_;
     std::unique_ptr<View> view_;
     LinkSetup setup_;
     QTableWidget* list_;

@@ -14,6 +14,7 @@ inline constexpr Text button_scan = QT_TRANSLATE_NOOP("zr740", "Сканиров
 inline constexpr Text button_offline = QT_TRANSLATE_NOOP("zr740", "Работать offline");
 inline constexpr Text button_factory = QT_TRANSLATE_NOOP("zr740", "Заводские сетевые настройки");
 inline constexpr Text button_exit = QT_TRANSLATE_NOOP("zr740", "Выход");
+inline constexpr Text button_search = QT_TRANSLATE_NOOP("zr740", "Поиск приборов...");
 
 inline constexpr Text select_caption = QT_TRANSLATE_NOOP("zr740", "Выберите прибор");
 inline constexpr Text select_column = QT_TRANSLATE_NOOP("zr740", "Имя прибора");

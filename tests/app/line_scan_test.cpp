@@ -2,6 +2,7 @@
 
 #include "app/line_scan.h"
 #include "app/scan_command.h"
+#include "model/parameter.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,28 @@ TEST(ScanCommand, ReadsItsOptionsAndRefusesWhatItDoesNotKnow)
         } else {
             EXPECT_NE(error.find(row.message), std::string::npos) << error;
         }
+    }
+}
+
+TEST(LineScanRates, OfferedAreTheSettingsWholeNumbersUpToTheFirstEmptyItem)
+{
+    const struct {
+        const char* type_text; // null: no baud-rate setting at all
+        std::vector<int> rates;
+    } rows[] = {
+        {"2400:4800:9600", {2400, 4800, 9600}},
+        {"9600::19200", {9600}},
+        {"9600:fast:0:-1:19200x:38400", {9600, 38400}},
+        {"", {9600}},
+        {"int", {9600}},
+        {nullptr, {9600}},
+    };
+    for (const auto& row : rows) {
+        Parameter baud("0x0009");
+        if (row.type_text)
+            baud.type_text = row.type_text;
+        EXPECT_EQ(LineScan::offered_rates(row.type_text ? &baud : nullptr), row.rates)
+            << (row.type_text ? row.type_text : "none");
     }
 }
 

@@ -271,11 +271,13 @@ TEST_F(ScanThreadTest, ListenerHearsEveryPollWithoutAWindowAndScannersSwitchedOn
     // in its rounds (a slot the busy machine skipped for all of them proves nothing either way).
     ASSERT_GE(slots[1].size(), 3u);
     const std::set<Clock::time_point> rounds(slots[1].begin(), slots[1].end());
-    for (int channel : {2, 3})
-        for (const auto slot : slots[channel])
+    for (int channel : {2, 3}) {
+        for (const auto slot : slots[channel]) {
             if (slot <= *rounds.rbegin()) {
                 EXPECT_TRUE(rounds.count(slot)) << "channel " << channel;
             }
+        }
+    }
     EXPECT_EQ(slots[3].front(), slots[1][2]);
 }
 

@@ -89,6 +89,23 @@ TEST_F(LineSearch, FindsEveryInstrumentWithItsSerialNumber)
     }
 }
 
+TEST_F(LineSearch, FindsTheInstrumentsFromADocumentThatNeverOpenedItsPort)
+{
+    // As the search opened while working offline: the line's settings were never taken.
+    MemorySettings offline;
+    offline.texts["port_name"] = line->port_path();
+    CHLB5Doc never_connected(context, shell, offline, {});
+    LineScan scan(never_connected.link());
+    LineScanOptions options;
+    options.first_address = 1;
+    options.last_address = 45;
+    options.baud_rates = {9600};
+    std::vector<int> addresses;
+    EXPECT_EQ(scan.run(options, [&](const FoundInstrument& found) { addresses.push_back(found.address); }, nullptr),
+              LineScan::Outcome::finished);
+    EXPECT_EQ(addresses, (std::vector<int>{3, 16, 40}));
+}
+
 TEST_F(LineSearch, AStopEndsTheSearchWithinOneAttempt)
 {
     settings().set_value_by_name("Port", line->port_path());

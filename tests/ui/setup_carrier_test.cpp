@@ -4,6 +4,7 @@
 
 #include "setup_fixture.h"
 
+#include "ui/line_search_dialog.h"
 #include "ui/select_device_dlg.h"
 
 #include <QTreeWidget>
@@ -13,7 +14,7 @@ namespace {
 
 class SetupCarrierTest : public SetupFixture {};
 
-constexpr int ok = 1, exit_button = 2, offline = 3, scan = 4, connect_button = 5;
+constexpr int ok = 1, exit_button = 2, offline = 3, scan = 4, connect_button = 5, search = 7;
 
 TEST_F(SetupCarrierTest, ScanFindsTheInstrumentAtAnotherRateAndLeavesItInTheList)
 {
@@ -61,6 +62,36 @@ TEST_F(SetupCarrierTest, ConnectClosesOnlyAfterItsMessageBox)
     EXPECT_EQ(boxes[0].text, "Связь с прибором установлена!");
     EXPECT_EQ(boxes[0].caption, "ЗР740");
     EXPECT_EQ(boxes[0].icon, Icon::information);
+}
+
+TEST_F(SetupCarrierTest, SearchFindsTheInstrumentAtAnUnknownAddressAndConnectsToIt)
+{
+    start(9600, 7, 9600); // the instrument is at 5, the program looks for it at 7
+    open(true);
+    click(connect_button);
+    // The search needs the line: not while the worker tries the settings.
+    EXPECT_FALSE(dialog->button(search)->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->button(search)->isEnabled(); }, wait_ms));
+    EXPECT_TRUE(dialog->status_is_error());
+
+    bool picked = false;
+    when_shown<ui::LineSearchDialog>([&](ui::LineSearchDialog& found) {
+        found.set_range(1, 8);
+        found.choose_rates({9600});
+        found.start();
+        found.wait_until_finished();
+        ASSERT_EQ(found.table()->rowCount(), 1);
+        EXPECT_TRUE(found.table()->item(0, 3)->font().bold()); // a ZR740 stands out
+        picked = found.connect_to(0);
+    });
+    click(search);
+    ASSERT_TRUE(wait_finished());
+    EXPECT_TRUE(picked);
+    EXPECT_EQ(*finished, QDialog::Accepted);
+    EXPECT_EQ(shown_value("0x0007"), "5");
+    EXPECT_EQ(document->link().link_settings().value_by_name("0x0007"), "5");
+    ASSERT_FALSE(shell.shown_boxes().empty());
+    EXPECT_EQ(shell.shown_boxes().back().text, "Связь с прибором установлена!");
 }
 
 TEST_F(SetupCarrierTest, FailedConnectStaysOpenWithTheRedStatus)

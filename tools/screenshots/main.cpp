@@ -16,6 +16,7 @@
 #include "ui/chlb5_tree_list_ctrl.h"
 #include "ui/chlb5_tree_list_view.h"
 #include "ui/frame_texts.h"
+#include "ui/line_search_dialog.h"
 #include "ui/main_frame.h"
 #include "ui/progress_window.h"
 #include "ui/qt_shell.h"
@@ -41,6 +42,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTimer>
 #include <QTreeView>
 
@@ -367,5 +369,33 @@ int main(int argc, char** argv)
     scan_poll.start(10);
     setup.exec();
     written = written && taken;
+
+    // 6. "Поиск приборов" over a line of three instruments, addresses 1 to 60 at 9600.
+    sim::SimulatorOptions line = options;
+    line.extra_addresses = {3, 40};
+    sim::InstrumentSimulator three(line);
+    if (!three.start()) {
+        std::cerr << "zr740-screenshots: " << three.error() << '\n';
+        return 1;
+    }
+    MemorySettings line_settings;
+    line_settings.texts["port_name"] = three.port_path();
+    CHLB5Doc line_document(context, shell, line_settings, {three.port_path()});
+    if (line_document.link().open_port(true) != 0 || !line_document.link().check_link()) {
+        std::cerr << "zr740-screenshots: the simulated line does not answer\n";
+        return 1;
+    }
+    ui::LineSearchDialog search(line_document.link(), nullptr);
+    search.set_range(1, 60);
+    search.choose_rates({9600});
+    search.show();
+    search.start();
+    search.wait_until_finished();
+    search.table()->selectRow(0);
+    QApplication::processEvents();
+    if (search.table()->rowCount() != 3)
+        std::cerr << "zr740-screenshots: the search found " << search.table()->rowCount() << " instruments: "
+                  << search.status()->text().toStdString() << '\n';
+    written = search.table()->rowCount() == 3 && save(dialog_picture(search), output + "/line-search.png") && written;
     return written ? 0 : 1;
 }
