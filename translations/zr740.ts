@@ -284,28 +284,6 @@
     </message>
     <message>
         <location line="+3"/>
-        <source>Проверять записанные значения</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>После записи параметры читаются из прибора и сравниваются с записанными
-Проверка записи</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+4"/>
-        <source>Чтение блоками регистров</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Соседние параметры ветви читаются из прибора одним запросом
-Чтение блоками</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+4"/>
         <source>Не передавать атрибуты параметров</source>
         <translation type="unfinished"></translation>
     </message>
@@ -338,7 +316,18 @@
     </message>
     <message>
         <location line="+4"/>
-        <location filename="../src/ui/frame_texts.h" line="+66"/>
+        <source>Тренды	Ctrl+T</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Показать графики опрашиваемых текущих значений во времени и записать их в CSV
+Тренды</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <location filename="../src/ui/frame_texts.h" line="+64"/>
         <source>Панель инструментов</source>
         <translation type="unfinished"></translation>
     </message>
@@ -856,6 +845,7 @@
     </message>
     <message>
         <location line="+3"/>
+        <location filename="../src/ui/trend_texts.h" line="+49"/>
         <source>Время</source>
         <translation type="unfinished"></translation>
     </message>
@@ -936,6 +926,7 @@
     </message>
     <message>
         <location line="+3"/>
+        <location filename="../src/ui/trend_texts.h" line="-36"/>
         <source>Пауза</source>
         <translation type="unfinished"></translation>
     </message>
@@ -946,6 +937,7 @@
     </message>
     <message>
         <location line="+1"/>
+        <location filename="../src/ui/trend_texts.h" line="+12"/>
         <source>Очистить</source>
         <translation type="unfinished"></translation>
     </message>
@@ -956,6 +948,7 @@
     </message>
     <message>
         <location line="+1"/>
+        <location filename="../src/ui/trend_texts.h" line="-1"/>
         <source>все</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1178,6 +1171,152 @@
     <message>
         <location line="+1"/>
         <source>Установить значение в &quot;Нет данных&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/trend_texts.h" line="-14"/>
+        <source>Тренды</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Остановить график; значения по-прежнему собираются. Снятая пауза снова ведет ось времени за новыми точками</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Окно:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Сколько последних значений показывать</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>1 мин</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>5 мин</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>15 мин</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>1 ч</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>4 ч</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Рисунок...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Сохранить график, как он виден, в файл PNG</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Сохранить график</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Рисунок PNG (*.png);;Все файлы (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Не удается сохранить график в %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Экспорт в CSV...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Сохранить значения видимого отрезка времени в таблицу CSV (время UTC)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Сохранить видимые значения</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Таблица CSV (*.csv);;Все файлы (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Не удается сохранить значения в %1:
+%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Записывать в CSV...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Записывать каждый опрос включенных сейчас параметров в файл CSV, строка на цикл опроса</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Остановить запись</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Записывать опрашиваемые значения</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Запись в %1: строк %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Запись в %1 остановлена: строк %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Нет значений. Включите опрос параметров в ветви «Текущие значения»: каждый опрашиваемый параметр рисуется здесь линией</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>нет ответа</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Линий: %1, точек: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Пауза: линий %1, точек %2; новые значения собираются</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

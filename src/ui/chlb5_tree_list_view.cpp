@@ -187,14 +187,19 @@ bool CHLB5TreeListView::editing(const TreeNode& node) const
     return delegate_->editing() == &node;
 }
 
-void CHLB5TreeListView::take_scan_results()
+std::vector<ScanResult> CHLB5TreeListView::take_scan_results()
 {
     std::vector<TreeNode*> changed;
+    std::vector<ScanResult> taken;
     auto& queue = document_.scanners_thread().results();
     while (auto record = queue.take()) {
+        // A record of a parameter without a row is an earlier tree's: its parameter is gone.
         TreeNode* row = model_->scanner_row(record->parameter);
+        if (!row)
+            continue;
+        taken.push_back(*record);
         // While its value is being edited the row keeps what the person sees.
-        if (!row || editing(*row))
+        if (editing(*row))
             continue;
         row->scan_value = std::move(record->value_text);
         row->scan_status = std::move(record->status_text);
@@ -208,6 +213,7 @@ void CHLB5TreeListView::take_scan_results()
     }
     for (TreeNode* row : changed)
         model_->refresh(*row);
+    return taken;
 }
 
 void CHLB5TreeListView::on_expanded(const QModelIndex& index)

@@ -4,6 +4,7 @@
 // and single-parameter commands, the navigation between problem parameters, and the scanner rows
 // fed from the scanners' result queue.
 
+#include "app/scan_result_queue.h"
 #include "ui/command.h"
 #include "ui/window_post.h"
 
@@ -11,6 +12,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class QMenu;
 
@@ -54,8 +56,9 @@ public:
     void reset_document();
     // The document changed values: every row shows its texts and colours again (changed rows only).
     void update_view();
-    // New scanner results are queued (called on the window thread).
-    void take_scan_results();
+    // New scanner results are queued (called on the window thread): shown in their rows, and
+    // returned, those of the tree's scanners only, for the trend window.
+    std::vector<ScanResult> take_scan_results();
     // The branch, navigation and single-parameter commands; false for any other command.
     bool run_view_command(Command command);
     bool run_view_command(int id) { return run_view_command(static_cast<Command>(id)); }

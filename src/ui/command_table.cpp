@@ -156,6 +156,12 @@ constexpr CommandEntry commands[] = {
      .prompt = QT_TRANSLATE_NOOP(
          "zr740", "Показать кадры линии связи, ошибки обмена и статистику связи\nМонитор обмена"),
      .shortcut = "Ctrl+M", .checkable = true},
+    {.command = Command::trend_window, .menu = Menu::modes,
+     .text = QT_TRANSLATE_NOOP("zr740", "Тренды\tCtrl+T"),
+     .prompt = QT_TRANSLATE_NOOP(
+         "zr740", "Показать графики опрашиваемых текущих значений во времени и записать их в CSV\nТренды"),
+     .shortcut = "Ctrl+T", .picture = {nullptr, pictures::trend}, .checkable = true, .toolbar = 13,
+     .toolbar_gap = true},
     {.command = Command::toolbar, .menu = Menu::modes,
      .text = QT_TRANSLATE_NOOP("zr740", "Панель инструментов"),
      .prompt = QT_TRANSLATE_NOOP("zr740", "Показать или скрыть панель инструментов\nПанель инструментов"),
@@ -177,7 +183,7 @@ constexpr CommandEntry commands[] = {
     {.command = Command::about, .menu = Menu::help,
      .text = QT_TRANSLATE_NOOP("zr740", "&О программе..."),
      .prompt = QT_TRANSLATE_NOOP("zr740", "Сведения о программе, ее версии и правах\nО программе"),
-     .picture = {"help-about", pictures::about}, .separator_before = true, .toolbar = 13, .toolbar_gap = true},
+     .picture = {"help-about", pictures::about}, .separator_before = true, .toolbar = 14, .toolbar_gap = true},
 
     // Keys without a menu item: F1 for the help, Alt+I for the INIT command.
     {.command = Command::help_key, .menu = Menu::none, .shortcut = "F1"},

@@ -282,6 +282,22 @@ void calibration(QPainter& p)
         p.drawLine(QPointF(x, 12), QPointF(x, 15));
 }
 
+void trend(QPainter& p)
+{
+    // A plot: two axes, a grid and two lines, the second across the first.
+    p.setBrush(Qt::white);
+    p.setPen(QPen(outline, 1));
+    p.drawRect(QRectF(3, 3, 26, 26));
+    p.setPen(QPen(QColor(205, 205, 205), 1));
+    for (double y : {10.0, 17.0, 24.0})
+        p.drawLine(QPointF(4, y), QPointF(28, y));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(read_blue, 2.2));
+    p.drawPolyline(QPolygonF({QPointF(4, 22), QPointF(10, 14), QPointF(15, 18), QPointF(21, 8), QPointF(28, 11)}));
+    p.setPen(QPen(write_red, 2.2));
+    p.drawPolyline(QPolygonF({QPointF(4, 26), QPointF(11, 24), QPointF(17, 25), QPointF(23, 19), QPointF(28, 20)}));
+}
+
 void help(QPainter& p)
 {
     draw_round_sign(p, read_blue, "?");

@@ -45,6 +45,7 @@ void branch_compare(QPainter& p);
 void previous_problem(QPainter& p);
 void next_problem(QPainter& p);
 void calibration(QPainter& p);
+void trend(QPainter& p);
 void help(QPainter& p);
 void html_export(QPainter& p);
 void about(QPainter& p);

@@ -3,6 +3,8 @@
 #include "app/app_context.h"
 #include "app/chlb5_doc.h"
 #include "app/engine_texts.h"
+#include "app/scan_thread.h"
+#include "model/parameter.h"
 #include "platform/settings_store.h"
 #include "app/app_shell.h"
 #include "ui/chlb5_tree_list_view.h"
@@ -12,6 +14,7 @@
 #include "ui/qt_shell.h"
 #include "ui/traffic_texts.h"
 #include "ui/traffic_window.h"
+#include "ui/trend_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -77,7 +80,11 @@ CMainFrame::CMainFrame(CHLB5Doc& document, QtShell& shell, Settings& settings, Q
 
     shell_.set_main_window(this);
     shell_.on_command = [this](int id) { posted_command(id); };
-    shell_.on_scan_results = [this] { view_->take_scan_results(); };
+    shell_.on_scan_results = [this] {
+        const auto results = view_->take_scan_results();
+        if (trend_)
+            trend_->add_results(results);
+    };
     shell_.on_update_views = [this] {
         view_->update_view();
         update_caption();
@@ -94,6 +101,8 @@ CMainFrame::~CMainFrame()
     // Closing hides the docks: no refresh of a window half gone.
     if (traffic_)
         traffic_->disconnect(this);
+    if (trend_)
+        trend_->disconnect(this);
     shell_.on_command = nullptr;
     shell_.on_scan_results = nullptr;
     shell_.on_update_views = nullptr;
@@ -224,6 +233,26 @@ TrafficWindow* CMainFrame::traffic_window()
     return traffic_;
 }
 
+TrendWindow* CMainFrame::trend_window()
+{
+    if (!trend_) {
+        trend_ = new TrendWindow(shell_, this);
+        // The log's columns: the scanners polled when it starts, in polling order.
+        trend_->set_log_source(&document_.scanners_thread(), [this] {
+            std::vector<Parameter*> polled;
+            for (Parameter* scanner : ScanThread::collect(document_.scanners()))
+                if (scanner->poll_running)
+                    polled.push_back(scanner);
+            return polled;
+        });
+        trend_->setVisible(false);
+        addDockWidget(Qt::BottomDockWidgetArea, trend_);
+        resizeDocks({trend_}, {height() / 2}, Qt::Vertical);
+        connect(trend_, &QDockWidget::visibilityChanged, this, &CMainFrame::refresh_commands);
+    }
+    return trend_;
+}
+
 QAction* CMainFrame::action(Command command) const
 {
     const auto found = actions_.find(command);
@@ -256,6 +285,7 @@ void CMainFrame::refresh_commands()
     action(Command::toolbar)->setChecked(toolbar_ && toolbar_->isVisibleTo(this));
     action(Command::status_bar)->setChecked(statusBar()->isVisibleTo(this));
     action(Command::traffic_monitor)->setChecked(traffic_ && traffic_->isVisibleTo(this));
+    action(Command::trend_window)->setChecked(trend_ && trend_->isVisibleTo(this));
 }
 
 void CMainFrame::refresh_recent_menu()

@@ -31,6 +31,7 @@ namespace zr740::ui {
 
 class CHLB5TreeListView;
 class TrafficWindow;
+class TrendWindow;
 struct CommandEntry;
 enum class Menu;
 class QtShell;
@@ -65,6 +66,8 @@ public:
     QToolBar* tool_bar() const { return toolbar_; }
     // The traffic monitor; made on first use.
     TrafficWindow* traffic_window();
+    // The trend window; made on first use, fed the scanners' results from then on.
+    TrendWindow* trend_window();
     // The link statistics in the status bar, renewed twice a second.
     void refresh_link_statistics();
     QString link_statistics_note() const;
@@ -149,6 +152,7 @@ private:
     QLabel* note_ = nullptr;
     QLabel* link_statistics_ = nullptr;
     TrafficWindow* traffic_ = nullptr;
+    TrendWindow* trend_ = nullptr;
     std::map<Command, QAction*> actions_;
     std::vector<QAction*> recent_actions_;
     std::vector<std::string> recent_;

@@ -22,6 +22,7 @@
 #include "ui/line_search_dialog.h"
 #include "ui/single_point_dialog.h"
 #include "ui/traffic_window.h"
+#include "ui/trend_window.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -204,6 +205,11 @@ bool CMainFrame::run_mode_command(Command command)
     case Command::traffic_monitor: {
         TrafficWindow* monitor = traffic_window();
         monitor->setVisible(!monitor->isVisibleTo(this));
+        return true;
+    }
+    case Command::trend_window: {
+        TrendWindow* trends = trend_window();
+        trends->setVisible(!trends->isVisibleTo(this));
         return true;
     }
     default:

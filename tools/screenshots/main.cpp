@@ -1,14 +1,17 @@
 // zr740-screenshots: renders the README's pictures of the window offscreen, against the
 // instrument simulator: the main window after a read, an enumeration value being edited, the
 // rows filling during a running read, the apply window, and the connection setup window scanning
-// the baud rates, and the traffic monitor after a read on a line with faults.
+// the baud rates, the traffic monitor after a read on a line with faults, and the trend window
+// after a minute of two scanners.
 //
 //     zr740-screenshots [OUTPUT_FOLDER]        (default docs/screenshots)
 
 #include "app/app_context.h"
 #include "app/chlb5_doc.h"
 #include "platform/memory_settings.h"
+#include "simulator/instrument.h"
 #include "simulator/instrument_simulator.h"
+#include "simulator/register_bank.h"
 #include "ui/apply_dialog.h"
 #include "ui/chlb5_tree_list_ctrl.h"
 #include "ui/chlb5_tree_list_view.h"
@@ -20,6 +23,8 @@
 #include "ui/setup_carrier.h"
 #include "ui/traffic_model.h"
 #include "ui/traffic_window.h"
+#include "ui/trend_plot.h"
+#include "ui/trend_window.h"
 #include "ui/window_language.h"
 
 #include <QAbstractItemView>
@@ -27,6 +32,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
@@ -40,6 +47,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -110,6 +118,73 @@ bool save(const QPixmap& picture, const QString& path)
     return true;
 }
 
+// The trend window after a minute of the pressure and the temperature polled every 250 ms, the
+// CSV log running and the cursor reading a moment. A minute is long to wait for a picture: the
+// first 57 seconds are the values the simulated instrument measures at those moments (its
+// measurement is a function of its running time), handed to the window as the scanners hand them;
+// the last three seconds are polled from the simulator for real.
+bool trend_picture(ui::CMainFrame& frame, CHLB5Doc& document, ui::QtShell& shell,
+                   const sim::SimulatorOptions& options, std::chrono::steady_clock::time_point simulator_started,
+                   const QString& output)
+{
+    using namespace std::chrono_literals;
+    if (frame.traffic_window()->isVisibleTo(&frame))
+        frame.run_command(ui::Command::traffic_monitor);
+    frame.run_command(ui::Command::trend_window);
+    ui::TrendWindow* trends = frame.trend_window();
+    frame.resizeDocks({trends}, {frame.height() * 3 / 5}, Qt::Vertical);
+    Parameter* pressure = document.scanners()->find("0x0100");
+    Parameter* temperature = document.scanners()->find("0x0104");
+    sim::RegisterBank bank;
+    std::string error;
+    if (!pressure || !temperature || !bank.load(options.description_path, options.variant, options.firmware, shell, error)) {
+        std::cerr << "zr740-screenshots: no scanners to draw " << error << '\n';
+        return false;
+    }
+    sim::Instrument instrument(std::move(bank));
+    constexpr auto period = 250ms;
+    constexpr int history = 57 * 4;
+    const double running = std::chrono::duration<double>(std::chrono::steady_clock::now() - simulator_started).count();
+    const auto now = std::chrono::system_clock::now();
+    std::vector<ScanResult> results;
+    for (int k = history; k > 0; --k) {
+        instrument.refresh(running - k * 0.25);
+        for (Parameter* scanner : {pressure, temperature}) {
+            ScanResult result;
+            result.parameter = scanner;
+            result.channel = scanner->scanner_channel;
+            // The scanner's name is its first register in hexadecimal.
+            const auto first = static_cast<std::uint16_t>(std::stoul(scanner->name, nullptr, 16));
+            result.value_text = instrument.bank().read_value(first).value_or("");
+            result.polled_at = now - period * k;
+            results.push_back(std::move(result));
+        }
+    }
+    trends->add_results(results);
+
+    ScanThread& scanners = document.scanners_thread();
+    for (Parameter* scanner : {pressure, temperature})
+        scanners.set_period(*scanner, static_cast<int>(period.count()));
+    scanners.switch_on_together({pressure, temperature});
+    const QString log = QDir::temp().filePath(QStringLiteral("давление.csv"));
+    trends->start_log(log);
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 3000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    trends->refresh();
+    ui::TrendPlot* plot = trends->plot();
+    plot->move_cursor(plot->time_range().lower + plot->time_range().size() * 0.62);
+    plot->replot();
+    QApplication::processEvents();
+    const bool written = save(frame.grab(), output + "/trend-window.png");
+    trends->stop_log();
+    scanners.switch_off(*pressure);
+    scanners.switch_off(*temperature);
+    QFile::remove(log);
+    return written;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -134,6 +209,8 @@ int main(int argc, char** argv)
         std::cerr << "zr740-screenshots: " << simulator.error() << '\n';
         return 1;
     }
+    // The simulator's measurement runs from its start (to within the moment start() returns).
+    const auto simulator_started = std::chrono::steady_clock::now();
     // The link settings of the pictures' session, kept in memory: the user's own stay untouched.
     MemorySettings settings;
     settings.texts["port_name"] = simulator.port_path();
@@ -255,6 +332,9 @@ int main(int argc, char** argv)
     }
     QApplication::processEvents();
     written = save(frame.grab(), output + "/traffic-monitor.png") && written;
+
+    // 7. The trend window after a minute of two scanners.
+    written = trend_picture(frame, document, shell, options, simulator_started, output) && written;
     frame.close();
 
     // 5. The connection setup scanning the baud rates for an instrument that listens at 19200
