@@ -284,6 +284,28 @@
     </message>
     <message>
         <location line="+3"/>
+        <source>Проверять записанные значения</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>После записи параметры читаются из прибора и сравниваются с записанными
+Проверка записи</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Чтение блоками регистров</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Соседние параметры ветви читаются из прибора одним запросом
+Чтение блоками</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
         <source>Не передавать атрибуты параметров</source>
         <translation type="unfinished"></translation>
     </message>
@@ -327,7 +349,7 @@
     </message>
     <message>
         <location line="+5"/>
-        <location filename="../src/ui/frame_texts.h" line="+64"/>
+        <location filename="../src/ui/frame_texts.h" line="+66"/>
         <source>Панель инструментов</source>
         <translation type="unfinished"></translation>
     </message>

@@ -51,7 +51,7 @@ enum class Command : int {
     verify_writes = 32832,
     block_reads = 32833,
     traffic_monitor = 32830,
-    trend_window = 32832,
+    trend_window = 32836,
     toolbar = 59392,
     status_bar = 59393,
 
