@@ -22,6 +22,7 @@
 #include "ui/window_main.h"
 #endif
 
+#include <cstdint>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -169,8 +170,11 @@ int main(int argc, char** argv)
         }
     }
 
-    const bool windows = ZR740_HAS_WINDOW && has_display();
-    if (!windows && !(zr740::CmyCommandLineInfo(arguments).settings.options & zr740::option_flags::any)) {
+    const std::uint32_t options = zr740::CmyCommandLineInfo(arguments).settings.options;
+    // A commissioning run serves a production line's script: it never opens the window (which
+    // offers commissioning of its own).
+    const bool windows = ZR740_HAS_WINDOW && has_display() && !(options & zr740::option_flags::commission);
+    if (!windows && !(options & zr740::option_flags::any)) {
         std::cerr << (has_display() ? "zr740: this build has no window; run it with options (see zr740 --help).\n"
                                     : "zr740: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY "
                                       "is set); run it with options for an unattended run (see zr740 --help).\n");

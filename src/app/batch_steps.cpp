@@ -230,6 +230,7 @@ int BatchEngine::write_in_place(Parameter& work, int mode)
         job_.consecutive_failures = 0;
     if (result != 0) {
         error_log(work);
+        last_failed_writes_.push_back(indexed_name(work));
     } else if (BaseDevice::CBaseDevice* device = document_.device()) {
         if (was_changed && device->is_network_parameter(work.name))
             link_.needs_apply = true;

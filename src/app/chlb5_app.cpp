@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "app/app_texts.h"
 #include "app/chlb5_doc.h"
+#include "app/commission_run.h"
 #include "app/configuration_file.h"
 #include "app/console_shell.h"
 #include "app/engine_texts.h"
@@ -110,6 +111,7 @@ void CHLB5App::prepare(const CmyCommandLineInfo& info)
     file_name_ = info.file_name;
     html_path_ = info.html_path;
     trace_path_ = info.trace_path;
+    report_path_ = info.report_path;
     context_.options = command_line_.options;
     context_.run.silent = (command_line_.modes & mode_flags::silent) != 0;
     // The two modes hold for the whole run, like their check marks in the window.
@@ -165,6 +167,8 @@ bool CHLB5App::start_up()
     CHLB5Doc& document = create_document();
     if (page_only)
         return start_page(document, start == StartFile::existing);
+    if ((command_line_.options & option_flags::commission) && !prepare_commission())
+        return false;
     // A test run ends once the link has been checked.
     if (!start_link(document) || (command_line_.modes & mode_flags::test))
         return false;
@@ -222,6 +226,8 @@ bool CHLB5App::start_link(CHLB5Doc& document)
     identified_ = check_link();
     if (context_.stop_requested)
         return false;
+    if (!identified_ && wait_for_first_instrument())
+        return true;
     return identified_ || go_on_without_link(document);
 }
 
@@ -354,7 +360,11 @@ void CHLB5App::post_creation()
 
     if (s.options & option_flags::any) {
         events_.set(job_done);
-        if (s.options & option_flags::write) {
+        if (s.options & option_flags::commission) {
+            events_.reset(job_done);
+            if (!commission_->start())
+                events_.set(job_done);
+        } else if (s.options & option_flags::write) {
             events_.reset(job_done);
             queue_.post(command_ids::write_all);
         } else if (s.options & option_flags::calibrate) {
@@ -518,6 +528,8 @@ void CHLB5App::export_page()
     }
 }
 
+void CHLB5App::signal_job_done() { events_.set(job_done); }
+
 void CHLB5App::job_watcher()
 {
     const auto event = events_.wait_any(job_done, shutdown + 1);
@@ -547,6 +559,8 @@ void CHLB5App::shutdown_watcher()
     if (!document_)
         return;
     document_->job().stop.set();
+    if (commission_)
+        commission_->stop();
     // The transaction on the line ends at once, and so does every later one until the threads
     // have been stopped.
     if (from_outside)
@@ -555,6 +569,12 @@ void CHLB5App::shutdown_watcher()
 
 void CHLB5App::shut_down()
 {
+    std::unique_ptr<CommissionRun> commission;
+    {
+        std::lock_guard lock(document_mutex_);
+        commission = std::move(commission_);
+    }
+    commission.reset(); // stopped and joined before the document goes
     if (document_) {
         // Closing the document tells the instrument that the session is over; an instrument that
         // was never identified is told nothing.

@@ -125,6 +125,13 @@ void set_exit_event(CmyCommandLineInfo& info, const std::string& value, const st
     info.exit_event_name = trim_quotes(value);
 }
 
+// Commissioning writes the file and reads every parameter back.
+void set_commission(CmyCommandLineInfo& info, const std::string&, const std::string&)
+{
+    info.settings.options |= option_flags::commission | option_flags::write;
+    info.settings.modes |= mode_flags::verify;
+}
+
 // "ext" is accepted and ignored: it only marks that an option was given.
 void ignore(CmyCommandLineInfo&, const std::string&, const std::string&) {}
 
@@ -170,6 +177,9 @@ constexpr auto option_table = std::to_array<Option>({
     {"trace", Form::path, set_path<&CmyCommandLineInfo::trace_path>},
     {"verify", Form::flag, set_modes<modes::verify>},
     {"block", Form::flag, set_modes<modes::block_reads>},
+    {"commission", Form::flag, set_commission},
+    {"repeat", Form::flag, set_option<flags::repeat>},
+    {"report", Form::path, set_path<&CmyCommandLineInfo::report_path>},
 });
 
 // The option of that name (lower case); null for a name the program does not know.
