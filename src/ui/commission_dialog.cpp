@@ -94,6 +94,8 @@ CommissionDialog::CommissionDialog(CHLB5Doc& document, AppShell& shell, QWidget*
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->setVisible(false);
+    table_->setWordWrap(false);
+    table_->resizeColumnsToContents();
     table_->horizontalHeader()->setStretchLastSection(true);
     column->addWidget(table_, 1);
 
@@ -218,11 +220,16 @@ void CommissionDialog::add_row(const std::vector<std::string>& fields)
             item->setForeground(ok ? good_colour : bad_colour);
             text = q(ok ? texts::commission_result_ok : texts::commission_result_failed);
         } else if (column == 0) {
+            // The date and the wall-clock time; the offset is in the file and in the tooltip.
+            item->setToolTip(text);
             text.replace('T', ' ');
+            if (text.size() > 19)
+                text.truncate(19);
         }
         item->setText(text);
         table_->setItem(row, column, item);
     }
+    table_->resizeColumnsToContents();
     table_->scrollToBottom();
 }
 
@@ -241,6 +248,8 @@ void CommissionDialog::show_record(const CommissionRecord& record)
         text += "\n" + q(texts::commission_bad_names).arg(names.join(", "));
     }
     verdict_->setText(text);
+    if (repeat_->isChecked())
+        status_->setText(q(texts::commission_waiting));
     verdict_->setStyleSheet(verdict_style(record.ok ? good_colour : bad_colour));
 }
 
