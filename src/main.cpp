@@ -61,6 +61,12 @@ which run to the end of the argument.
                     when some parameters fail, FILE keeps what it had and the result is saved
                     beside it as FILE's name with ".partial" before ".zr740" (code 207)
   write             write every parameter of FILE into the instrument
+  verify            with "write": read every written parameter back and compare its registers
+                    with what was sent; one that differs fails ("Прибор хранит X вместо Y" in the
+                    error log, code 207)
+  block             read neighbouring parameters of a branch with one request (gaps of up to 4
+                    registers are read along); values, error log and exit code are those of
+                    single reads, and a block the instrument refuses is read parameter by parameter
   close             close when the job has ended (a run without a window always does)
   aply              also put the port settings into the instrument's network parameters and
                     send its apply command when they were written

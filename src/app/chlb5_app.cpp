@@ -119,6 +119,7 @@ void CHLB5App::prepare(const CmyCommandLineInfo& info)
         context_.verify_writes = true;
     if (command_line_.modes & mode_flags::block_reads)
         context_.block_reads = true;
+    load_window_modes();
     context_.run.started_with_options = (command_line_.options & option_flags::any) != 0;
 
     // A run that ends by itself has nobody at the screen: a box would hold a production-line
@@ -575,6 +576,7 @@ void CHLB5App::shut_down()
         commission = std::move(commission_);
     }
     commission.reset(); // stopped and joined before the document goes
+    keep_window_modes();
     if (document_) {
         // Closing the document tells the instrument that the session is over; an instrument that
         // was never identified is told nothing.

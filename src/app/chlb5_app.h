@@ -81,6 +81,10 @@ private:
     void signal_job_done();
     void shutdown_watcher();
     void shut_down();
+    // The person's modes of the window (verify, block reads): taken from the settings by a window
+    // run without options, and kept there when the person changed them.
+    void load_window_modes();
+    void keep_window_modes();
 
     AppContext& context_;
     AppShell& shell_;
@@ -95,6 +99,10 @@ private:
     // Whether the start-up link check found a ZR740: nothing, not even the closing INIT, goes to
     // an instrument it did not.
     bool identified_ = false;
+    // The window modes as the settings hold them; only a window run without options has them.
+    bool window_modes_ = false;
+    bool verify_stored_ = false;
+    bool blocks_stored_ = false;
     // Guards document_ against the shutdown watcher, which reaches the link to stop it.
     std::mutex document_mutex_;
     std::unique_ptr<CHLB5Doc> document_;

@@ -243,16 +243,6 @@ TEST_F(VerifyWritesTest, AnHonestInstrumentVerifiesEveryValue)
     }
 }
 
-TEST_F(VerifyWritesTest, WithoutTheModeNothingIsReadBack)
-{
-    context.verify_writes = false;
-    ASSERT_TRUE(document.engine().write_all(document.root()));
-    document.engine().wait_until_idle();
-    EXPECT_FALSE(document.engine().last_verify().requested);
-    EXPECT_EQ(std::count(shell.progress_lines.begin(), shell.progress_lines.end(), "Проверяем записанные параметры"),
-              0);
-}
-
 // The program run as another program runs it.
 class VerifyRun : public ::testing::Test {
 protected:

@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -125,6 +126,31 @@ TEST_F(FrameStartupTest, WithoutOptionsTheMaximisedWindowShowsTheInstrument)
     EXPECT_TRUE(auto_read_checked);
     EXPECT_TRUE(context.auto_read);
     EXPECT_TRUE(splash_gone_at_window);
+}
+
+TEST_F(FrameStartupTest, TheWindowKeepsThePersonsModesButARunWithOptionsDoesNot)
+{
+    memory.values["VerifyWrites"] = 1;
+    bool verify_checked = false;
+    run({}, [&](ui::CMainFrame& frame) {
+        verify_checked = frame.action(ui::texts::ids::verify_writes)->isChecked();
+        frame.action(ui::texts::ids::block_reads)->trigger();
+        frame.close();
+    });
+    EXPECT_TRUE(verify_checked);
+    EXPECT_EQ(memory.values["BlockReads"], 1);
+    // Verify was not changed: not written again.
+    EXPECT_EQ(std::count(memory.writes.begin(), memory.writes.end(), "VerifyWrites"), 0);
+
+    // Another program's run is not shaped by what the person chose.
+    context.verify_writes = false;
+    context.block_reads = false;
+    memory.writes.clear();
+    run({"-close/port:" + simulator->port_path()}, {});
+    EXPECT_FALSE(context.verify_writes);
+    EXPECT_FALSE(context.block_reads);
+    EXPECT_FALSE(memory.written("BlockReads"));
+    EXPECT_FALSE(memory.written("VerifyWrites"));
 }
 
 TEST_F(FrameStartupTest, WithoutAnInstrumentTheWindowOpensOfflineWithANote)
