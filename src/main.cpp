@@ -54,7 +54,7 @@ log, and no box waits for a click. Options shape only the start-up and the first
 window is the user's afterwards. An option argument begins with "-", or with "/" when
 every name in it is an option with its value ("/home/user/line3.zr740" and "/x/line3.zr740" name
 files); one argument may carry several options joined by "/", e.g.  -read/close/port:/dev/ttyUSB0 .
-Names and values are not case sensitive, except the values of "port", "elog", "html" and "trace",
+Names and values are not case sensitive, except the values of "port", "elog", "html", "trace" and "report",
 which run to the end of the argument.
 
   read              read every parameter from the instrument and save them into FILE (required);
@@ -93,6 +93,17 @@ which run to the end of the argument.
   html:PATH         write the parameter list page (HTML, Windows-1251) of the description to PATH
                     and end: of FILE's description when a FILE is named, else of the current
                     transmitter's; the instrument is not asked
+  commission        commissioning: identify the instrument (name, firmware version, serial number),
+                    write FILE, read every written parameter back (as "verify"), send the apply
+                    command with "aply" when all verified, and append one CSV line to the report:
+                    time (local, ISO-8601 with offset),serial,version,address,result (ok|failed),
+                    written,verified,failed,failed_parameters (joined by ";"); a new report gets
+                    a header. Exit 0 ok, 207 a value did not verify. Never opens the window
+  report:PATH       the commissioning report, appended to (required with "commission")
+  repeat            with "commission": then wait for the next instrument, polling the line about
+                    once a second; each serial number not yet commissioned in this run is
+                    commissioned next, the same one is left alone, silence (also at start-up) is
+                    waited out; until stopped (205)
   calibrate, x:N, y:N, w:N, h:N, autowrite:on|off
                     accepted for the window version of the program
 
