@@ -124,6 +124,7 @@ TEST_F(CommissionLine, OneInstrumentEndsWithItsVerdict)
         {"honest", {}, {"-report:" + report()}, 0, "ok", ""},
         // 0x0018 holds a float in two registers; its high half keeps the factory 1.0.
         {"stuck register", {Fault::stuck(0x0018)}, {"-report:" + report()}, 207, "failed", "0x0018"},
+        {"write refused", {Fault::exception(0x0018, 2, -1)}, {"-report:" + report()}, 207, "failed", "0x0018"},
         {"no report named", {}, {}, 200, nullptr, nullptr},
         {"report cannot be written", {}, {"-report:" + unwritable}, 200, nullptr, nullptr},
     };
