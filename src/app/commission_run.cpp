@@ -5,6 +5,7 @@
 #include "app/batch_engine.h"
 #include "app/chlb5_doc.h"
 #include "app/commission_texts.h"
+#include "device/apply_confirmation.h"
 #include "device/base_device.h"
 #include "link/device.h"
 #include "model/desc_branch.h"
@@ -205,6 +206,11 @@ void CommissionRun::send_apply(CommissionRecord& record)
         Parameter command = device->apply_parameter(false);
         name = command.name;
         result = document_.link().read_registers(command, true);
+        // A run for one instrument follows it to its new settings, as a write with "aply" does (the
+        // session's closing INIT goes there); a run waiting for the next instrument keeps the
+        // line's, where the next one arrives.
+        if (result == 0 && !options_.repeat && copy_network_values(document_.link()))
+            document_.link().open_port(true);
     });
     if (sent && result == 0)
         return;

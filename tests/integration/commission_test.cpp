@@ -210,3 +210,29 @@ TEST_F(CommissionRunThreads, AStopFromAnotherThreadEndsTheWaitAtOnce)
 
 } // namespace
 } // namespace zr740
+
+namespace zr740 {
+namespace {
+
+TEST_F(CommissionLine, AplyMovesTheOneInstrumentAndTheLinkAlong)
+{
+    start();
+    ASSERT_TRUE(testing::write_configuration(bin, configuration(), [](const Parameter& p) {
+        return p.name == "0x0007" ? std::string("7") : std::string("Нет данных");
+    }));
+    testing::ProgramRun program(bin + "/zr740",
+                                {"-commission/aply/close/" + port_option(), "-report:" + report(), configuration()},
+                                dir.path().string());
+    // Good, and the session's closing INIT follows the instrument to its new address.
+    EXPECT_EQ(program.wait(), 0) << program.err();
+    EXPECT_EQ(simulator->wait_for_commands(1).commands, 1u);
+    EXPECT_EQ(simulator->network().address, 7);
+    // Nothing went to the address the instrument left.
+    EXPECT_EQ(simulator->stats().ignored, 0u);
+    const auto rows = report_rows(report());
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][4], "ok");
+}
+
+} // namespace
+} // namespace zr740
