@@ -22,6 +22,7 @@
 #include "ui/window_main.h"
 #endif
 
+#include <cstdint>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -53,8 +54,8 @@ log, and no box waits for a click. Options shape only the start-up and the first
 window is the user's afterwards. An option argument begins with "-", or with "/" when
 every name in it is an option with its value ("/home/user/line3.zr740" and "/x/line3.zr740" name
 files); one argument may carry several options joined by "/", e.g.  -read/close/port:/dev/ttyUSB0 .
-Names and values are not case sensitive, except the values of "port", "elog", "html", "trace" and
-"csv", which run to the end of the argument.
+Names and values are not case sensitive, except the values of "port", "elog", "html", "trace", "csv"
+and "report", which run to the end of the argument.
 
   read              read every parameter from the instrument and save them into FILE (required);
                     when some parameters fail, FILE keeps what it had and the result is saved
@@ -105,6 +106,17 @@ Names and values are not case sensitive, except the values of "port", "elog", "h
   compare           compare FILE with the instrument and end; with "csv" every difference goes there
                     (command, index, caption, value and attributes in FILE and in the instrument);
                     ends 209 when there are differences
+  commission        commissioning: identify the instrument (name, firmware version, serial number),
+                    write FILE, read every written parameter back (as "verify"), send the apply
+                    command with "aply" when all verified, and append one CSV line to the report:
+                    time (local, ISO-8601 with offset),serial,version,address,result (ok|failed),
+                    written,verified,failed,failed_parameters (joined by ";"); a new report gets
+                    a header. Exit 0 ok, 207 a value did not verify. Never opens the window
+  report:PATH       the commissioning report, appended to (required with "commission")
+  repeat            with "commission": then wait for the next instrument, polling the line about
+                    once a second; each serial number not yet commissioned in this run is
+                    commissioned next, the same one is left alone, silence (also at start-up) is
+                    waited out; until stopped (205)
   calibrate, x:N, y:N, w:N, h:N, autowrite:on|off
                     accepted for the window version of the program
 
@@ -190,11 +202,14 @@ int main(int argc, char** argv)
     }
 
     const zr740::CmyCommandLineInfo info(arguments);
-    // Polling into a log, a compare into a file and a CSV list end by themselves and show nothing:
-    // they run on the console even where a display is.
-    const bool console_only = info.poll_seconds >= 0 || info.compare || !info.csv_path.empty();
+    const std::uint32_t options = info.settings.options;
+    // Polling into a log, a compare into a file, a CSV list and commissioning end by themselves and
+    // serve a script: they run on the console even where a display is (the window offers
+    // commissioning of its own).
+    const bool console_only = info.poll_seconds >= 0 || info.compare || !info.csv_path.empty() ||
+                              (options & zr740::option_flags::commission);
     const bool windows = ZR740_HAS_WINDOW && has_display() && !console_only;
-    if (!windows && !(info.settings.options & zr740::option_flags::any)) {
+    if (!windows && !(options & zr740::option_flags::any)) {
         std::cerr << (has_display() ? "zr740: this build has no window; run it with options (see zr740 --help).\n"
                                     : "zr740: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY "
                                       "is set); run it with options for an unattended run (see zr740 --help).\n");

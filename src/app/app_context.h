@@ -19,6 +19,9 @@ inline constexpr std::uint32_t aply = 0x08;
 inline constexpr std::uint32_t calibrate = 0x10;
 inline constexpr std::uint32_t any = 0x20;
 inline constexpr std::uint32_t read = 0x40;
+// Commissioning: write, verify and report each instrument; with `repeat`, one after another.
+inline constexpr std::uint32_t commission = 0x1000;
+inline constexpr std::uint32_t repeat = 0x2000;
 } // namespace option_flags
 
 struct AppContext {

@@ -49,6 +49,11 @@ public:
     // From any thread: closes the window with the result.
     virtual void close_progress(int) {}
 
+    // From any thread: one line of a run's own progress outside any job window (a commissioning
+    // run's outcome for each instrument): printed on the output stream without windows; a window
+    // shows it in its own way.
+    virtual void status_line(const std::string&) {}
+
     // Opens a file (an exported page, the help) with the desktop's program for it; without a
     // desktop nothing happens.
     virtual void open_file(const std::string& /*path*/) {}

@@ -185,6 +185,26 @@ bool BatchEngine::write_one(Parameter* parameter)
     return true;
 }
 
+bool BatchEngine::hand_over_job(Job job, int total)
+{
+    if (!start())
+        return false;
+    wait_until_idle();
+    job_.processed = 0;
+    job_.total = total;
+    exchanges_ = 0;
+    exchange_failures_ = 0;
+    window_shown_ = false;
+    {
+        std::lock_guard lock(idle_mutex_);
+        job_active_ = true;
+    }
+    job_.stop.reset();
+    job_.start_time = std::chrono::steady_clock::now();
+    job_.queue.push(job);
+    return true;
+}
+
 void BatchEngine::abort_job()
 {
     // The stop event stays set until the worker has left the job, which then runs the end of the
@@ -216,7 +236,7 @@ void BatchEngine::thread_main()
                 opened_for_job = link_.open_for_job();
             perform(*job);
         }
-        after_job();
+        after_job(job->commissioning || job->kind == JobKind::task);
     }
     std::lock_guard lock(idle_mutex_);
     job_active_ = false;
@@ -236,6 +256,7 @@ void BatchEngine::perform(const Job& job)
 
     last_result_ = {0, 0};
     last_verify_ = VerifyResult{};
+    last_failed_writes_.clear();
     job_block_reads_ = context_.block_reads;
     switch (job.kind) {
     case JobKind::read_branch:
@@ -251,16 +272,21 @@ void BatchEngine::perform(const Job& job)
                                                                : mode_changed;
         // The initial values are the instrument's own defaults, written to start afresh; what is
         // read back is what a person or a file meant the instrument to hold.
-        const bool verify = context_.verify_writes && mode != mode_initial;
+        const bool verify = (context_.verify_writes || job.commissioning) && mode != mode_initial;
         std::vector<Written> written;
         last_result_ = job.branch ? write_branch(*job.branch, mode, verify ? &written : nullptr) : JobResult{0, 0};
         if (verify) {
             verify_written(written);
             last_result_.second += last_verify_.failed;
         }
-        end_of_job(last_result_.second == 0 && init_wanted);
+        end_of_job(last_result_.second == 0 && init_wanted, job.commissioning);
         break;
     }
+    case JobKind::task:
+        if (job.task)
+            job.task();
+        last_exchanges_ = {exchanges_.load(), exchange_failures_.load()};
+        break;
     case JobKind::compare:
         last_result_ = job.branch ? compare_branch(*job.branch) : JobResult{0, 0};
         end_of_job(false);
@@ -286,20 +312,27 @@ void BatchEngine::perform(const Job& job)
     }
 }
 
-void BatchEngine::end_of_job(bool with_init)
+void BatchEngine::end_of_job(bool with_init, bool commissioning)
 {
     // Before the INIT below, which is no part of the job.
     last_exchanges_ = {exchanges_.load(), exchange_failures_.load()};
     progress("");
     progress(std::string(texts::job_done));
-    const auto linger = shell_.has_main_window() ? window_linger : std::chrono::milliseconds{0};
+    const auto linger = shell_.has_main_window() && !commissioning ? window_linger : std::chrono::milliseconds{0};
     for (auto waited = std::chrono::milliseconds{0}; waited < linger; waited += closing_step)
         if (job_.stop.wait_for(closing_step))
             break;
     if (window_shown_.exchange(false))
         shell_.close_progress(0);
 
-    if (link_.needs_apply.exchange(false)) {
+    // A commissioning run's driver decides about applying the settings itself.
+    if (commissioning) {
+        if (with_init && !link_.needs_apply) {
+            std::string status;
+            if (init_command(status) != 0)
+                progress(std::string(texts::init_failed) + status);
+        }
+    } else if (link_.needs_apply.exchange(false)) {
         if (!link_.sio().abort_signalled())
             shell_.post_command(command_ids::apply_request);
     } else if (with_init) {
@@ -310,13 +343,13 @@ void BatchEngine::end_of_job(bool with_init)
     }
 }
 
-void BatchEngine::after_job()
+void BatchEngine::after_job(bool commissioning)
 {
     // The device class asks whether to read again: on the thread that owns the values, once the
-    // job has let go of the port lock.
-    if (link_.needs_reread.exchange(false) && document_.device())
+    // job has let go of the port lock. A commissioning run moves on to the next instrument.
+    if (link_.needs_reread.exchange(false) && document_.device() && !commissioning)
         document_.outcomes().push(StepOutcome::reaction(StepOutcome::Kind::reread_written));
-    if (context_.unattended() && on_unattended_job_end)
+    if (context_.unattended() && on_unattended_job_end && !commissioning)
         on_unattended_job_end();
 
     job_.stop.reset();

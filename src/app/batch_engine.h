@@ -81,6 +81,10 @@ public:
     bool write_initial_values(DescBranch* branch);
     bool read_one(Parameter* parameter);
     bool write_one(Parameter* parameter);
+    // Hands a commissioning step (Job::commissioning, or a task) to the exchange thread without
+    // a progress window, for a caller off the window thread that waits for it (wait_until_idle)
+    // and reads its results. False when the exchange thread cannot be started.
+    bool hand_over_job(Job job, int total);
     // "Прервать!" of the progress window.
     void abort_job();
     // Waits until the exchange thread has left its job (a stopped job finishes its transaction).
@@ -122,6 +126,9 @@ public:
     // verified and failed counts and a verdict for each parameter read back); `requested` is
     // false when that job did not verify. Read it once the job has ended (wait_until_idle).
     const VerifyResult& last_verify() const { return last_verify_; }
+    // The parameters whose write the instrument refused or did not answer, in the job that ended
+    // last (":index" when indexed); read once the job has ended.
+    const std::vector<std::string>& last_failed_writes() const { return last_failed_writes_; }
     // One line of the error log: the name (":index" when indexed), " - " and the reason. Nothing
     // without an error log or a reason.
     static void append_to_error_log(const std::string& path, const std::string& name, const std::string& reason);
@@ -137,10 +144,10 @@ private:
     void perform(const Job& job);
     // The end of every job, still under the port lock: the progress window, the apply request or
     // the INIT command.
-    void end_of_job(bool with_init);
+    void end_of_job(bool with_init, bool commissioning = false);
     // What follows a job once the port lock is free: the question whether to read again, the
     // unattended run's follow-up, and the job counted as ended.
-    void after_job();
+    void after_job(bool commissioning);
 
     // A parameter a verifying write job wrote: the document's one and the copy that went out.
     struct Written {
@@ -183,6 +190,7 @@ private:
     std::atomic<int> exchange_failures_{0};
     ExchangeCount last_exchanges_; // written by the worker before the job ends
     VerifyResult last_verify_;     // written by the worker before the job ends
+    std::vector<std::string> last_failed_writes_; // written by the worker before the job ends
     // The modes as the running job took them at its start: a mode switched meanwhile does not
     // change a job half-way. The worker's alone.
     bool job_block_reads_ = false;

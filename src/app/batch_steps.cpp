@@ -362,7 +362,12 @@ JobResult BatchEngine::write_branch(DescBranch& branch, int mode, std::vector<Wr
             continue;
         ++result.first;
         Parameter sent;
-        if (write_step(*parameter, mode, written ? &sent : nullptr) != 0)
+        const int step = write_step(*parameter, mode, written ? &sent : nullptr);
+        // The worker's own record (a write of the window's immediate-write mode runs elsewhere):
+        // the writes the instrument refused or did not answer, and values that cannot be sent.
+        if (step != 0 && step != not_initialised && step != not_exchanged)
+            last_failed_writes_.push_back(indexed_name(*parameter));
+        if (step != 0)
             ++result.second;
         else if (written)
             written->push_back({parameter.get(), std::move(sent)});

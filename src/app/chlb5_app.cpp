@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "app/app_texts.h"
 #include "app/chlb5_doc.h"
+#include "app/commission_run.h"
 #include "app/configuration_file.h"
 #include "app/console_shell.h"
 #include "app/engine_texts.h"
@@ -116,6 +117,7 @@ void CHLB5App::prepare(const CmyCommandLineInfo& info)
     csv_path_ = info.csv_path;
     poll_seconds_ = info.poll_seconds;
     compare_ = info.compare;
+    report_path_ = info.report_path;
     context_.options = command_line_.options;
     context_.run.silent = (command_line_.modes & mode_flags::silent) != 0;
     // The two modes hold for the whole run, like their check marks in the window.
@@ -173,6 +175,8 @@ bool CHLB5App::start_up()
     CHLB5Doc& document = create_document();
     if (page_only)
         return start_page(document, start == StartFile::existing);
+    if ((command_line_.options & option_flags::commission) && !prepare_commission())
+        return false;
     // A test run ends once the link has been checked.
     if (!start_link(document) || (command_line_.modes & mode_flags::test))
         return false;
@@ -235,6 +239,8 @@ bool CHLB5App::start_link(CHLB5Doc& document)
     identified_ = check_link();
     if (context_.stop_requested)
         return false;
+    if (!identified_ && wait_for_first_instrument())
+        return true;
     return identified_ || go_on_without_link(document);
 }
 
@@ -367,7 +373,11 @@ void CHLB5App::post_creation()
 
     if (s.options & option_flags::any) {
         events_.set(job_done);
-        if (s.options & option_flags::write) {
+        if (s.options & option_flags::commission) {
+            events_.reset(job_done);
+            if (!commission_->start())
+                events_.set(job_done);
+        } else if (s.options & option_flags::write) {
             events_.reset(job_done);
             queue_.post(command_ids::write_all);
         } else if (s.options & option_flags::calibrate) {
@@ -512,6 +522,8 @@ void CHLB5App::save_read(bool complete)
         front_->document_path(target, false);
 }
 
+void CHLB5App::signal_job_done() { events_.set(job_done); }
+
 void CHLB5App::job_watcher()
 {
     const auto event = events_.wait_any(job_done, shutdown + 1);
@@ -541,6 +553,8 @@ void CHLB5App::shutdown_watcher()
     if (!document_)
         return;
     document_->job().stop.set();
+    if (commission_)
+        commission_->stop();
     // The transaction on the line ends at once, and so does every later one until the threads
     // have been stopped.
     if (from_outside)
@@ -549,6 +563,12 @@ void CHLB5App::shutdown_watcher()
 
 void CHLB5App::shut_down()
 {
+    std::unique_ptr<CommissionRun> commission;
+    {
+        std::lock_guard lock(document_mutex_);
+        commission = std::move(commission_);
+    }
+    commission.reset(); // stopped and joined before the document goes
     keep_window_modes();
     if (document_) {
         // Closing the document tells the instrument that the session is over; an instrument that

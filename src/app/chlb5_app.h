@@ -22,6 +22,7 @@ class CHLB5Doc;
 class ConsoleShell;
 class Settings;
 class AppShell;
+class CommissionRun;
 class WindowFront;
 
 class CHLB5App {
@@ -62,6 +63,10 @@ private:
     bool start_document(CHLB5Doc& document, bool open_file);
     // The start-up link check of an unattended run; true when a ZR740 answered.
     bool check_link();
+    // Commissioning ("commission"): the report is opened before any instrument is touched; false
+    // when the run ends here. With "repeat" a silent line at start-up is waited out.
+    bool prepare_commission();
+    bool wait_for_first_instrument();
     void report_port_failure();
     void apply_port_settings(bool into_instrument_element);
     void post_creation();
@@ -78,6 +83,8 @@ private:
     void run_poll();
     void run_compare();
     void job_watcher();
+    // The run's job has ended: the job watcher takes it from here.
+    void signal_job_done();
     void shutdown_watcher();
     void shut_down();
     // The person's modes of the window (verify, block reads): taken from the settings by a window
@@ -112,6 +119,9 @@ private:
     ExitSignals exit_signals_;
     // The job-done event (automatic) and the shutdown event (manual).
     EventSet events_{{EventSet::Reset::automatic, EventSet::Reset::manual}};
+    std::string report_path_;
+    // Guarded by document_mutex_ like the document, for the shutdown watcher's stop.
+    std::unique_ptr<CommissionRun> commission_;
     std::thread job_watcher_;
     std::thread shutdown_watcher_;
 };

@@ -137,6 +137,13 @@ void set_poll(CmyCommandLineInfo& info, const std::string& value, const std::str
 
 void set_compare(CmyCommandLineInfo& info, const std::string&, const std::string&) { info.compare = true; }
 
+// Commissioning writes the file and reads every parameter back.
+void set_commission(CmyCommandLineInfo& info, const std::string&, const std::string&)
+{
+    info.settings.options |= option_flags::commission | option_flags::write;
+    info.settings.modes |= mode_flags::verify;
+}
+
 // "ext" is accepted and ignored: it only marks that an option was given.
 void ignore(CmyCommandLineInfo&, const std::string&, const std::string&) {}
 
@@ -185,6 +192,9 @@ constexpr auto option_table = std::to_array<Option>({
     {"compare", Form::flag, set_compare},
     {"verify", Form::flag, set_modes<modes::verify>},
     {"block", Form::flag, set_modes<modes::block_reads>},
+    {"commission", Form::flag, set_commission},
+    {"repeat", Form::flag, set_option<flags::repeat>},
+    {"report", Form::path, set_path<&CmyCommandLineInfo::report_path>},
 });
 
 // The option of that name (lower case); null for a name the program does not know.

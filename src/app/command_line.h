@@ -77,6 +77,8 @@ public:
     bool compare = false;
     // "trace": the traffic log, one line per frame or event on the line, appended to as it happens.
     std::string trace_path;
+    // "report": the commissioning run's report, appended to (CSV, one line per instrument).
+    std::string report_path;
     // Option names the program does not know, as typed: a run with one ends before it starts,
     // since a mistyped job name would otherwise read as a run that did nothing and succeeded.
     std::vector<std::string> unknown_options;

@@ -68,6 +68,13 @@ void ConsoleShell::progress_line(const std::string& text)
     out_.flush();
 }
 
+void ConsoleShell::status_line(const std::string& text)
+{
+    std::lock_guard lock(mutex_);
+    out_ << text << '\n';
+    out_.flush();
+}
+
 void ConsoleShell::close_progress(int result)
 {
     {

@@ -31,6 +31,7 @@ public:
                      const std::function<void()>& abort) override;
     void progress_line(const std::string& text) override;
     void close_progress(int result) override;
+    void status_line(const std::string& text) override;
     // Posted commands go to the run's queue once one is attached; before that they are dropped.
     void post_command(int command) override;
     void attach_queue(CommandQueue* queue) { queue_ = queue; }

@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -22,12 +23,27 @@ namespace zr740 {
 class DescBranch;
 class Parameter;
 
-enum class JobKind : std::uint8_t { read_branch, write_all, write_changed, compare, initial_values, read_one, write_one };
+enum class JobKind : std::uint8_t {
+    read_branch,
+    write_all,
+    write_changed,
+    compare,
+    initial_values,
+    read_one,
+    write_one,
+    // The caller's own exchange (`task`), run under the port lock like any other job.
+    task
+};
 
 struct Job {
     JobKind kind = JobKind::read_branch;
     DescBranch* branch = nullptr;    // the branch jobs
     Parameter* parameter = nullptr; // read_one, write_one
+    std::function<void()> task{};   // task
+    // A step of a commissioning run, whose driver follows it up itself: a write is read back
+    // whatever the verify mode, and the network settings it changed are neither applied nor
+    // asked about, nor is reading again; an unattended run's follow-up does not run.
+    bool commissioning = false;
 };
 
 // The jobs on their way to the exchange thread. One runs at a time: the window thread hands the next

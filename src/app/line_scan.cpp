@@ -10,8 +10,8 @@
 #include "model/parameter.h"
 #include "model/text.h"
 
+#include <algorithm>
 #include <charconv>
-
 #include <cmath>
 #include <mutex>
 
@@ -116,14 +116,23 @@ void LineScan::stop()
 
 FoundInstrument LineScan::ask(int address, int baud_rate, Parity parity, std::vector<std::uint8_t>& payload)
 {
-    FoundInstrument found;
-    found.address = address;
+    FoundInstrument found = ask_instrument(
+        link_, address,
+        probe_timeout_ms(link_.sio().character_time, link_.sio().is_network() ? link_.sio().network_latency : 0),
+        payload);
     found.baud_rate = baud_rate;
     found.parity = parity;
-    const int first = link_.probe_registers(static_cast<std::uint8_t>(address), name_register, name_count,
-                                            probe_timeout_ms(link_.sio().character_time,
-                                                             link_.sio().is_network() ? link_.sio().network_latency : 0),
-                                            payload);
+    return found;
+}
+
+FoundInstrument ask_instrument(DeviceIO& link, int address, int timeout_ms, std::vector<std::uint8_t>& payload)
+{
+    FoundInstrument found;
+    found.address = address;
+    found.baud_rate = link.sio().baud_rate;
+    found.parity = parity_of_line_code(link.sio().parity_code).value_or(Parity::none);
+    const int first = link.probe_registers(static_cast<std::uint8_t>(address), name_register, name_count, timeout_ms,
+                                           payload);
     if (first == transfer_timeout || first == transfer_aborted || first == transfer_line_error ||
         first == transfer_too_long || first == ModbusFrame::wrong_address)
         return {}; // nobody there, or nobody understood
@@ -137,11 +146,11 @@ FoundInstrument LineScan::ask(int address, int baud_rate, Parity parity, std::ve
     } else {
         found.name = std::string(texts::scan_not_understood);
     }
-    if (link_.probe_registers(static_cast<std::uint8_t>(address), version_register, version_count,
-                              answered_timeout_ms, payload) == 0)
+    if (link.probe_registers(static_cast<std::uint8_t>(address), version_register, version_count,
+                             std::max(timeout_ms, answered_timeout_ms), payload) == 0)
         found.version = decoded_text(version_register, version_count, nullptr, payload);
-    if (link_.probe_registers(static_cast<std::uint8_t>(address), serial_register, serial_count,
-                              answered_timeout_ms, payload) == 0)
+    if (link.probe_registers(static_cast<std::uint8_t>(address), serial_register, serial_count,
+                             std::max(timeout_ms, answered_timeout_ms), payload) == 0)
         found.serial = decoded_text(serial_register, serial_count, "string", payload);
     return found;
 }

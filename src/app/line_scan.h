@@ -9,6 +9,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,11 @@ private:
     bool running_ = false;
     std::string port_error_;
 };
+
+// Asks the instrument at `address` for its name (waiting `timeout_ms` of silence at most), and one
+// that answered for its firmware version and serial number: one attempt each, at the line's
+// current settings. An address of 0 in the result means nobody there, or nobody understood.
+FoundInstrument ask_instrument(DeviceIO& link, int address, int timeout_ms, std::vector<std::uint8_t>& payload);
 
 // The CSV header and one line per instrument: "address,baud,parity,name,version,serial"; texts with
 // a comma, a quote or a line break are quoted, as CSV readers expect.

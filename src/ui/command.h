@@ -26,6 +26,7 @@ enum class Command : int {
     apply = command_ids::apply_parameters,
     single_point = 378,
     line_search = 32831,
+    commission = 32834,
     link_check = 379,
     converter_automatic = 32798,
     converter_semi = 32799,

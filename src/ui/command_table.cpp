@@ -91,6 +91,10 @@ constexpr CommandEntry commands[] = {
      .text = QT_TRANSLATE_NOOP("zr740", "Поиск приборов..."),
      .prompt = QT_TRANSLATE_NOOP(
          "zr740", "Найти приборы на линии: все адреса на выбранных скоростях\nПоиск приборов")},
+    {.command = Command::commission, .menu = Menu::device,
+     .text = QT_TRANSLATE_NOOP("zr740", "Пусконаладка серии..."),
+     .prompt = QT_TRANSLATE_NOOP(
+         "zr740", "Записать конфигурацию в приборы по очереди, проверить и записать отчет\nПусконаладка серии")},
     {.command = Command::port_setup, .menu = Menu::device,
      .text = QT_TRANSLATE_NOOP("zr740", "Настройка порта"),
      .prompt = QT_TRANSLATE_NOOP("zr740", "Настроить связь программы с прибором\nНастройка порта"),

@@ -19,6 +19,7 @@
 #include "ui/frame_texts.h"
 #include "ui/qt_shell.h"
 #include "ui/setup_carrier.h"
+#include "ui/commission_dialog.h"
 #include "ui/line_search_dialog.h"
 #include "ui/single_point_dialog.h"
 #include "ui/traffic_window.h"
@@ -144,6 +145,12 @@ bool CMainFrame::run_device_command(Command command)
             view_->update_view();
             link_check();
         }
+        return true;
+    }
+    case Command::commission: {
+        CommissionDialog commission(document_, shell_, this);
+        commission.exec();
+        view_->update_view();
         return true;
     }
     case Command::link_check:

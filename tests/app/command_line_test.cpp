@@ -132,7 +132,7 @@ TEST(CommandLine, EachOptionSetsItsOwnField)
     struct Case {
         std::vector<std::string> arguments;
         void (*expect)(CommandLineSettings& s); // on default settings
-        std::string elog{}, exit_event{}, html{}, trace{};
+        std::string elog{}, exit_event{}, html{}, trace{}, report{};
     };
     const Case cases[] = {
         {{"-port:7"}, [](auto& s) { s.options = any | port_settings; s.port_number = 7; }},
@@ -159,6 +159,9 @@ TEST(CommandLine, EachOptionSetsItsOwnField)
         {{"-html:/Srv/Page.HTML"}, [](auto& s) { s.options = any; }, "", "", "/Srv/Page.HTML"},
         // A trace path keeps its case and runs on past "/" to the end of the argument.
         {{"-close/trace:/Srv/Line 3/Traffic.log"}, [](auto& s) { s.options = any | close; }, "", "", "", "/Srv/Line 3/Traffic.log"},
+        // Commissioning writes and verifies; its report keeps its case and runs to the end too.
+        {{"-Commission/repeat/report:/Srv/Line3.CSV"},
+         [](auto& s) { s.options = any | commission | write | repeat; s.modes = modes::verify; }, "", "", "", "", "/Srv/Line3.CSV"},
     };
     const auto fields = [](const CommandLineSettings& s) {
         return std::tuple(s.options, int{s.placement}, int{s.modes}, int{s.port_number}, s.port_path, s.baud_rate,
@@ -170,8 +173,8 @@ TEST(CommandLine, EachOptionSetsItsOwnField)
         CommandLineSettings expected;
         c.expect(expected);
         EXPECT_EQ(fields(info.settings), fields(expected)) << c.arguments.back();
-        EXPECT_EQ(std::tie(info.error_log_path, info.exit_event_name, info.html_path, info.trace_path),
-                  std::tie(c.elog, c.exit_event, c.html, c.trace))
+        EXPECT_EQ(std::tie(info.error_log_path, info.exit_event_name, info.html_path, info.trace_path, info.report_path),
+                  std::tie(c.elog, c.exit_event, c.html, c.trace, c.report))
             << c.arguments.back();
     }
 }

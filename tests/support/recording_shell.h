@@ -113,6 +113,17 @@ public:
         changed_.notify_all();
     }
 
+    void status_line(const std::string& text) override
+    {
+        std::lock_guard lock(mutex_);
+        status_lines.push_back(text);
+    }
+    std::vector<std::string> status_lines_now()
+    {
+        std::lock_guard lock(mutex_);
+        return status_lines;
+    }
+
     // For a test that watches a running job.
     std::size_t line_count()
     {
@@ -127,6 +138,7 @@ public:
     bool answer = false;
     bool wait_cursor = false;
     std::vector<int> posted;
+    std::vector<std::string> status_lines;
     std::atomic<int> view_updates{0};
     bool main_window = true;
     std::atomic<int> scan_announcements{0};

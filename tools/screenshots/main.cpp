@@ -1,8 +1,8 @@
 // zr740-screenshots: renders the README's pictures of the window offscreen, against the
 // instrument simulator: the main window after a read, an enumeration value being edited, the
 // rows filling during a running read, the apply window, and the connection setup window scanning
-// the baud rates, the traffic monitor after a read on a line with faults, and the trend window
-// after a minute of two scanners.
+// the baud rates, the traffic monitor after a read on a line with faults, the trend window after a
+// minute of two scanners, and the commissioning window after three instruments.
 //
 //     zr740-screenshots [OUTPUT_FOLDER]        (default docs/screenshots)
 
@@ -15,6 +15,7 @@
 #include "ui/apply_dialog.h"
 #include "ui/chlb5_tree_list_ctrl.h"
 #include "ui/chlb5_tree_list_view.h"
+#include "ui/commission_dialog.h"
 #include "ui/frame_texts.h"
 #include "ui/line_search_dialog.h"
 #include "ui/main_frame.h"
@@ -335,6 +336,32 @@ int main(int argc, char** argv)
 
     // 7. The trend window after a minute of two scanners.
     written = trend_picture(frame, document, shell, options, simulator_started, output) && written;
+
+    // 7. Commissioning a series after three instruments: the second kept its old value in one
+    // register and failed, the third is the last verdict.
+    const QString report = QDir::tempPath() + "/line3.csv";
+    QFile::remove(report);
+    document.root()->find_in_tree("0x0018")->set_value_from_input("7.25", false);
+    simulator.replace_instrument("SN260101");
+    ui::CommissionDialog commission(document, shell, &frame);
+    commission.set_report_path(report);
+    commission.show();
+    bool commissioned = commission.start() && commission.wait_for_instruments(1, 20000);
+    simulator.inject(sim::Fault::stuck(0x0018));
+    simulator.replace_instrument("SN260102");
+    commissioned = commissioned && commission.wait_for_instruments(2, 20000);
+    simulator.clear_faults();
+    simulator.replace_instrument("SN260103");
+    commissioned = commissioned && commission.wait_for_instruments(3, 20000);
+    QApplication::processEvents();
+    if (!commissioned)
+        std::cerr << "zr740-screenshots: commissioning: " << commission.status()->text().toStdString() << " / "
+                  << commission.counts()->text().toStdString() << '\n';
+    written = commissioned && save(dialog_picture(commission), output + "/commission.png") && written;
+    commission.stop();
+    commission.wait_until_finished();
+    commission.close();
+    QFile::remove(report);
     frame.close();
 
     // 5. The connection setup scanning the baud rates for an instrument that listens at 19200

@@ -140,6 +140,9 @@ bool InstrumentSimulator::make_instruments(RegisterBank bank)
     // before Instrument records the factory state, so that a factory initialisation keeps it, as
     // a real instrument's does.
     const RegisterBank described = bank;
+    if (!options_.serial.empty())
+        bank.store_text(reg::serial, options_.serial);
+    fresh_bank_ = bank;
     Instrument first(std::move(bank));
     if (options_.address || options_.baud) {
         NetworkSettings wanted = first.network();
@@ -151,6 +154,7 @@ bool InstrumentSimulator::make_instruments(RegisterBank bank)
         }
     }
     const NetworkSettings line = first.network();
+    fresh_network_ = line;
     InstrumentBus bus;
     bus.add(std::move(first));
     for (const int address : options_.extra_addresses) {
@@ -258,6 +262,18 @@ bool InstrumentSimulator::set_value(std::uint16_t first, const std::string& text
 {
     std::lock_guard lock(mutex_);
     return !bus_.empty() && bus_.at(0).bank().write_value(first, text);
+}
+
+void InstrumentSimulator::replace_instrument(const std::string& serial)
+{
+    std::lock_guard lock(mutex_);
+    if (bus_.empty() || !fresh_bank_)
+        return;
+    RegisterBank bank = *fresh_bank_;
+    bank.store_text(reg::serial, serial);
+    Instrument fresh(std::move(bank));
+    fresh.start_with(fresh_network_);
+    bus_.at(0) = std::move(fresh);
 }
 
 NetworkSettings InstrumentSimulator::network() const

@@ -45,6 +45,8 @@ struct SimulatorOptions {
     std::string description_path;
     int variant = 0;          // 0: "ZR740_RS", 1: the older "ZR740   "
     std::string firmware = "1.5";
+    // The first instrument's serial number; empty: the description's (empty) one.
+    std::string serial;
     std::string device;       // serve this serial device instead of a new pseudo-terminal
     std::string link_path;    // also make a symbolic link here to the pseudo-terminal
     // Network settings to start with instead of the description's initial values (the factory
@@ -124,6 +126,11 @@ public:
     // Stores a value text as the program's write of it would arrive.
     bool set_value(std::uint16_t first, const std::string& text);
 
+    // Takes the first instrument off the line and attaches a new one in its place, as on a
+    // production line: fresh from the factory (the description's values, the start-up network
+    // settings), with this serial number. Injected faults stay.
+    void replace_instrument(const std::string& serial);
+
     // The settings the instrument speaks now.
     NetworkSettings network() const;
     SimulatorStats stats() const;
@@ -160,6 +167,9 @@ private:
     Clock::time_point started_;
     std::thread thread_;
     bool started_once_ = false;
+    // The first instrument as it started: what replace_instrument() attaches anew.
+    std::optional<RegisterBank> fresh_bank_;
+    NetworkSettings fresh_network_{};
     bool refused_options_ = false;
 
     mutable std::mutex mutex_; // guards bus_ and faults_

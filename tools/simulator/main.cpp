@@ -22,6 +22,7 @@ constexpr std::string_view usage = R"(usage: zr740-sim [options]
   --description PATH   description file (default: zr740.dat beside the program)
   --variant 0|1        0: "ZR740_RS" (default), 1: the older "ZR740   "
   --firmware TEXT      firmware version in registers 4-6 (default 1.5)
+  --serial TEXT        serial number in registers 0x40-0x43 (default the description's, empty)
   --device PATH        serve this serial device instead of a new pseudo-terminal
   --link PATH          also make a symbolic link PATH to the pseudo-terminal
   --address N          start at network address N instead of the description's
@@ -72,7 +73,8 @@ int parse_arguments(int argc, char** argv, SimulatorOptions& options)
         }
         constexpr std::string_view with_value[] = {"--description", "--variant", "--firmware", "--device",
                                                    "--link",        "--address", "--baud",     "--turnaround",
-                                                   "--fault",       "--tcp",     "--framing",  "--instrument"};
+                                                   "--fault",       "--tcp",     "--framing",  "--instrument",
+                                                   "--serial"};
         if (std::find(std::begin(with_value), std::end(with_value), option) == std::end(with_value)) {
             std::cerr << "zr740-sim: unknown option " << option << '\n' << usage;
             return 2;
@@ -89,6 +91,8 @@ int parse_arguments(int argc, char** argv, SimulatorOptions& options)
             ok = parse_number(value, options.variant) && (options.variant == 0 || options.variant == 1);
         } else if (option == "--firmware") {
             options.firmware = value;
+        } else if (option == "--serial") {
+            options.serial = value;
         } else if (option == "--device") {
             options.device = value;
         } else if (option == "--link") {
