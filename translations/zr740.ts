@@ -534,7 +534,7 @@
     </message>
     <message>
         <location line="+1"/>
-        <location filename="../src/ui/report_texts.h" line="+32"/>
+        <location filename="../src/ui/report_texts.h" line="+31"/>
         <location filename="../src/ui/search_texts.h" line="+16"/>
         <source>Закрыть</source>
         <translation type="unfinished"></translation>
@@ -699,7 +699,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/report_texts.h" line="-22"/>
+        <location filename="../src/ui/report_texts.h" line="-21"/>
         <source>Результат сравнения</source>
         <translation type="unfinished"></translation>
     </message>
@@ -737,7 +737,8 @@
     </message>
     <message>
         <location line="+2"/>
-        <source>Атрибут редактирования
+        <source>Атрибут
+редактирования
 в конфигурации</source>
         <translation type="unfinished"></translation>
     </message>
@@ -754,8 +755,9 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+2"/>
-        <source>Атрибут редактирования
+        <location line="+1"/>
+        <source>Атрибут
+редактирования
 в приборе</source>
         <translation type="unfinished"></translation>
     </message>

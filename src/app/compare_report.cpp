@@ -126,7 +126,8 @@ std::string differences_html(const std::vector<CompareDifference>& differences)
     }
     out += "</tr>\n<tr>";
     for (int side = 0; side < 2; ++side)
-        for (std::string_view column : {texts::differences_value, texts::differences_access, texts::differences_owner}) {
+        for (std::string_view column :
+             {texts::differences_value, texts::differences_access, texts::differences_owner}) {
             out += "<th>";
             out += column;
             out += "</th>";

@@ -42,10 +42,11 @@ CompareReportWindow::CompareReportWindow(QtShell& shell, QWidget* parent)
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setAlternatingRowColors(true);
     table_->setWordWrap(false);
+    table_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     table_->verticalHeader()->setVisible(false);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    table_->horizontalHeader()->setSectionResizeMode(DifferenceModel::caption_column, QHeaderView::Stretch);
+    table_->horizontalHeader()->setStretchLastSection(true);
     connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         const QModelIndex source = sorter_->mapToSource(index);
         if (source.isValid() && on_chosen)
@@ -61,7 +62,8 @@ CompareReportWindow::CompareReportWindow(QtShell& shell, QWidget* parent)
     save_html_->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     connect(save_csv_, &QPushButton::clicked, this, [this] {
-        const QString path = ask_path(q(texts::report_save_csv_caption), q(texts::report_csv_file), q(texts::csv_filter));
+        const QString path =
+            ask_path(q(texts::report_save_csv_caption), q(texts::report_csv_file), q(texts::csv_filter));
         if (!path.isEmpty())
             save_csv_to(path);
     });
@@ -79,7 +81,7 @@ CompareReportWindow::CompareReportWindow(QtShell& shell, QWidget* parent)
     layout->addWidget(buttons);
 
     // Wide enough for the columns, never past the screen.
-    QSize size(1100, 480);
+    QSize size(1360, 480);
     if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
     resize(size);
@@ -95,14 +97,22 @@ void CompareReportWindow::set_differences(std::vector<CompareDifference> differe
     save_html_->setEnabled(any);
     table_->resizeColumnsToContents();
     // A long caption or value must not push the other columns out of sight.
-    for (int column = 0; column < DifferenceModel::column_count; ++column)
-        if (column != DifferenceModel::caption_column && table_->columnWidth(column) > 260)
-            table_->setColumnWidth(column, 260);
+    for (int column = 0; column < DifferenceModel::column_count; ++column) {
+        const int widest = column == DifferenceModel::caption_column ? 380 : 240;
+        if (table_->columnWidth(column) > widest)
+            table_->setColumnWidth(column, widest);
+    }
 }
 
-const std::vector<CompareDifference>& CompareReportWindow::differences() const { return model_->differences(); }
+const std::vector<CompareDifference>& CompareReportWindow::differences() const
+{
+    return model_->differences();
+}
 
-QString CompareReportWindow::summary() const { return summary_->text(); }
+QString CompareReportWindow::summary() const
+{
+    return summary_->text();
+}
 
 QString CompareReportWindow::ask_path(const QString& caption, const QString& name, const QString& filter)
 {

@@ -14,10 +14,14 @@ namespace {
 const QColor difference_colour(0x40, 0x40, 0xFF);
 
 constexpr std::array<Text, DifferenceModel::column_count> headings{
-    texts::report_column_command,           texts::report_column_index,
-    texts::report_column_caption,           texts::report_column_configuration_value,
-    texts::report_column_configuration_access, texts::report_column_configuration_owner,
-    texts::report_column_instrument_value,  texts::report_column_instrument_access,
+    texts::report_column_command,
+    texts::report_column_index,
+    texts::report_column_caption,
+    texts::report_column_configuration_value,
+    texts::report_column_configuration_access,
+    texts::report_column_configuration_owner,
+    texts::report_column_instrument_value,
+    texts::report_column_instrument_access,
     texts::report_column_instrument_owner,
 };
 

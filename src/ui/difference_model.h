@@ -17,8 +17,18 @@ namespace zr740::ui {
 class DifferenceModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { command_column, index_column, caption_column, configuration_value, configuration_access,
-                  configuration_owner, instrument_value, instrument_access, instrument_owner, column_count };
+    enum Column {
+        command_column,
+        index_column,
+        caption_column,
+        configuration_value,
+        configuration_access,
+        configuration_owner,
+        instrument_value,
+        instrument_access,
+        instrument_owner,
+        column_count
+    };
     // The role that gives a cell's key for sorting: a number or a text.
     static constexpr int sort_role = Qt::UserRole;
 

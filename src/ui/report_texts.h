@@ -20,11 +20,10 @@ inline constexpr Text report_column_index = QT_TRANSLATE_NOOP("zr740", "Инде
 inline constexpr Text report_column_caption = QT_TRANSLATE_NOOP("zr740", "Описание");
 inline constexpr Text report_column_configuration_value = QT_TRANSLATE_NOOP("zr740", "Значение\nв конфигурации");
 inline constexpr Text report_column_configuration_access =
-    QT_TRANSLATE_NOOP("zr740", "Атрибут редактирования\nв конфигурации");
+    QT_TRANSLATE_NOOP("zr740", "Атрибут\nредактирования\nв конфигурации");
 inline constexpr Text report_column_configuration_owner = QT_TRANSLATE_NOOP("zr740", "Владелец\nв конфигурации");
 inline constexpr Text report_column_instrument_value = QT_TRANSLATE_NOOP("zr740", "Значение\nв приборе");
-inline constexpr Text report_column_instrument_access =
-    QT_TRANSLATE_NOOP("zr740", "Атрибут редактирования\nв приборе");
+inline constexpr Text report_column_instrument_access = QT_TRANSLATE_NOOP("zr740", "Атрибут\nредактирования\nв приборе");
 inline constexpr Text report_column_instrument_owner = QT_TRANSLATE_NOOP("zr740", "Владелец\nв приборе");
 
 inline constexpr Text report_save_csv = QT_TRANSLATE_NOOP("zr740", "Сохранить как CSV...");

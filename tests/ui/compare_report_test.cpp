@@ -5,6 +5,7 @@
 
 #include "frame_fixture.h"
 
+#include "../platform/temp_dir.h"
 #include "app/compare_report.h"
 #include "app/parameter_list_csv.h"
 #include "ui/chlb5_tree_list_ctrl.h"
@@ -12,7 +13,6 @@
 #include "ui/compare_report_window.h"
 #include "ui/difference_model.h"
 #include "ui/frame_texts.h"
-#include "../platform/temp_dir.h"
 
 #include <QFileDialog>
 #include <QPushButton>
@@ -131,7 +131,8 @@ TEST_F(CompareReportTest, ManyDifferencesOpenTheReportSortableAndSaved)
     EXPECT_EQ(column(DifferenceModel::caption_column).front(), first.caption);
     EXPECT_EQ(column(DifferenceModel::configuration_value).front(), "1001");
     EXPECT_EQ(column(DifferenceModel::instrument_value), read_values);
-    EXPECT_EQ(column(DifferenceModel::configuration_access).front(), first.editable ? "Редактируемый" : "Не редактируемый");
+    EXPECT_EQ(column(DifferenceModel::configuration_access).front(),
+              first.editable ? "Редактируемый" : "Не редактируемый");
     EXPECT_EQ(column(DifferenceModel::instrument_owner).front(), first.factory_owned ? "Фирма" : "Пользователь");
     EXPECT_TRUE(report_action()->isEnabled());
 

@@ -1,7 +1,8 @@
 // zr740-screenshots: renders the README's pictures of the window offscreen, against the
 // instrument simulator: the main window after a read, an enumeration value being edited, the
 // rows filling during a running read, the apply window, and the connection setup window scanning
-// the baud rates, and the traffic monitor after a read on a line with faults.
+// the baud rates, and the traffic monitor after a read on a line with faults, and the compare
+// report after a compare that found a dozen differences.
 //
 //     zr740-screenshots [OUTPUT_FOLDER]        (default docs/screenshots)
 
@@ -12,6 +13,7 @@
 #include "ui/apply_dialog.h"
 #include "ui/chlb5_tree_list_ctrl.h"
 #include "ui/chlb5_tree_list_view.h"
+#include "ui/compare_report_window.h"
 #include "ui/frame_texts.h"
 #include "ui/line_search_dialog.h"
 #include "ui/main_frame.h"
@@ -255,6 +257,37 @@ int main(int argc, char** argv)
     }
     QApplication::processEvents();
     written = save(frame.grab(), output + "/traffic-monitor.png") && written;
+
+    // 7. The compare report after a compare with a dozen differences: a configuration whose
+    // numbers were changed here and there since the read, one parameter no longer editable.
+    frame.run_command(ui::Command::traffic_monitor);
+    int changed = 0;
+    document.root()->for_each_parameter([&](Parameter& p) {
+        bool number = false;
+        const double value = QString::fromStdString(p.value_text).toDouble(&number);
+        // The measurement settings, not the identification and network rows at the top.
+        if (!p.exchangeable || !p.editable || p.linear_index < 0 || !number || changed >= 12 || p.name < "0x0016")
+            return;
+        const auto point = p.value_text.find('.');
+        const int decimals = point == std::string::npos ? 0 : static_cast<int>(p.value_text.size() - point - 1);
+        p.value_text = QString::number(value + 1 + changed % 4, 'f', decimals).toStdString();
+        if (++changed == 5)
+            p.editable = !p.editable;
+    });
+    frame.run_command(ui::Command::compare);
+    document.engine().wait_until_idle();
+    QApplication::processEvents();
+    if (auto* report = frame.findChild<ui::CompareReportWindow*>("compareReport"); report && report->isVisible()) {
+        // The offscreen screen is small; a desktop gives the window its full width.
+        report->resize(1360, 470);
+        report->table()->selectRow(2);
+        QApplication::processEvents();
+        written = save(dialog_picture(*report), output + "/compare-report.png") && written;
+        report->close();
+    } else {
+        std::cerr << "zr740-screenshots: the compare opened no report (" << changed << " changes)\n";
+        written = false;
+    }
     frame.close();
 
     // 5. The connection setup scanning the baud rates for an instrument that listens at 19200
