@@ -109,6 +109,17 @@
     </message>
     <message>
         <location line="+3"/>
+        <source>Результат сравнения...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Показать все отличия, найденные последним сравнением, и сохранить их в файл
+Результат сравнения</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
         <source>Инициализировать прибор</source>
         <translation type="unfinished"></translation>
     </message>
@@ -395,6 +406,17 @@
     </message>
     <message>
         <location line="+4"/>
+        <source>Экспорт списка параметров в CSV...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Записать список параметров прибора в файл CSV для других программ
+Экспорт в CSV</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
         <source>&amp;О программе...</source>
         <translation type="unfinished"></translation>
     </message>
@@ -523,6 +545,7 @@
     </message>
     <message>
         <location line="+1"/>
+        <location filename="../src/ui/report_texts.h" line="+31"/>
         <location filename="../src/ui/search_texts.h" line="+16"/>
         <source>Закрыть</source>
         <translation type="unfinished"></translation>
@@ -687,6 +710,121 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location filename="../src/ui/report_texts.h" line="-21"/>
+        <source>Результат сравнения</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Отличий между конфигурацией и прибором: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Двойной щелчок по строке показывает параметр в дереве; щелчок по заголовку сортирует.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Команда</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Индекс</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location filename="../src/ui/tree_texts.h" line="-36"/>
+        <source>Описание</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Значение
+в конфигурации</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Атрибут
+редактирования
+в конфигурации</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Владелец
+в конфигурации</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Значение
+в приборе</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Атрибут
+редактирования
+в приборе</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Владелец
+в приборе</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Сохранить как CSV...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Сохранить как HTML...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Сохранить отличия в файл CSV</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Сохранить отличия в страницу HTML</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Файлы CSV (*.csv)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Страницы HTML (*.html *.htm)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Не удается записать файл %1:
+%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Параметр %1 не найден в дереве: описание прибора сменилось после сравнения.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Экспорт списка параметров в CSV</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <location filename="../src/ui/search_texts.h" line="-7"/>
         <source>Поиск приборов</source>
         <translation type="unfinished"></translation>
@@ -815,7 +953,7 @@
     <message>
         <location line="+1"/>
         <location filename="../src/ui/traffic_texts.h" line="+2"/>
-        <location filename="../src/ui/tree_texts.h" line="-33"/>
+        <location filename="../src/ui/tree_texts.h" line="+3"/>
         <location line="+12"/>
         <source>Значение</source>
         <translation type="unfinished"></translation>
@@ -1056,12 +1194,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+3"/>
-        <source>Описание</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+1"/>
+        <location line="+4"/>
         <source>Номер регистра (HEX)</source>
         <translation type="unfinished"></translation>
     </message>

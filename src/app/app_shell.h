@@ -5,12 +5,14 @@
 // dialogs, opening a file with the desktop's program. The Qt front end shows windows, the console
 // front end prints or does without, tests record.
 
+#include "app/compare_report.h"
 #include "device/apply_confirmation.h"
 #include "platform/shell.h"
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zr740 {
 
@@ -76,6 +78,15 @@ public:
     // (true for the range correction) with the text typed beside the button. Returns false, showing
     // nothing, when there are no windows.
     virtual bool calibration_dialog(const std::function<void(bool, const std::string&)>& /*apply*/) { return false; }
+
+    // The end of a compare job, on the window thread: `text` is the summary for the box (the first
+    // differences, or that there were none), `differences` every one found. A window may list them
+    // in a window of their own instead; by default the box.
+    virtual void compare_result(const std::string& text, const std::string& caption,
+                                const std::vector<CompareDifference>& /*differences*/)
+    {
+        message(text, caption, Icon::information, Owner::main_window);
+    }
 };
 
 } // namespace zr740

@@ -155,7 +155,7 @@ bool BatchEngine::compare(DescBranch* branch)
     } else {
         text = texts::no_differences;
     }
-    shell_.message(text, std::string(texts::compare_caption), Icon::information, Owner::main_window);
+    shell_.compare_result(text, std::string(texts::compare_caption), job_.differences);
     return true;
 }
 

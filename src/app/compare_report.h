@@ -1,8 +1,10 @@
 #pragma once
 // The differences a compare job found between the configuration and the instrument, kept whole for
-// whoever lists or saves them (the command line's "compare", the window), and their CSV file.
+// whoever lists or saves them (the command line's "compare", the window), and their CSV file and
+// HTML page.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zr740 {
@@ -17,6 +19,10 @@ struct CompareDifference {
         std::string value;
         bool editable = true;
         bool factory_owned = false;
+
+        // The attributes in the tree's words: "Редактируемый"/"Не редактируемый", "Фирма"/"Пользователь".
+        std::string_view access() const;
+        std::string_view owner() const;
     };
     Side configuration;
     Side instrument;
@@ -32,5 +38,14 @@ std::string differences_csv(const std::vector<CompareDifference>& differences);
 // Writes the file without leaving a half-written one; false with the system's reason in `reason`.
 bool save_differences_csv(const std::vector<CompareDifference>& differences, const std::string& path,
                           std::string& reason);
+
+// The page for people: a heading with the count, then a table with one row each, the
+// configuration's side and the instrument's under headings of their own. UTF-8; every text from the
+// description or the instrument is escaped, so a value never becomes markup.
+std::string differences_html(const std::vector<CompareDifference>& differences);
+
+// As save_differences_csv, for the page.
+bool save_differences_html(const std::vector<CompareDifference>& differences, const std::string& path,
+                           std::string& reason);
 
 } // namespace zr740

@@ -39,4 +39,14 @@ inline constexpr std::string_view page_written_elsewhere =
 inline constexpr std::string_view page_not_written = "Не удалось создать файл списка параметров.";
 inline constexpr std::string_view page_attempt = "\n%s:\n%s";
 
+// The page of the differences a compare found; the attribute columns are named as in the tree.
+inline constexpr std::string_view differences_title = "Результат сравнения";
+inline constexpr std::string_view differences_heading = "Отличия между конфигурацией и прибором: %s";
+inline constexpr std::string_view differences_index = "Индекс";
+inline constexpr std::string_view differences_configuration = "В конфигурации";
+inline constexpr std::string_view differences_instrument = "В приборе";
+inline constexpr std::string_view differences_value = "Значение";
+inline constexpr std::string_view differences_access = "Атрибут редактирования";
+inline constexpr std::string_view differences_owner = "Владелец";
+
 } // namespace zr740::texts

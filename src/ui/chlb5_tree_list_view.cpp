@@ -330,6 +330,28 @@ void CHLB5TreeListView::select(TreeNode& node)
     tree_->scrollTo(index);
 }
 
+bool CHLB5TreeListView::show_parameter(const std::string& name, int index, const std::string& caption)
+{
+    DescBranch* root = document_.root();
+    if (!root)
+        return false;
+    std::vector<Parameter*> order;
+    display_order(*root, order);
+    Parameter* found = nullptr;
+    for (Parameter* parameter : order) {
+        if (parameter->name != name || (index >= 0 ? parameter->linear_index != index : parameter->indexed))
+            continue;
+        if (!found || (found->caption != caption && parameter->caption == caption))
+            found = parameter;
+    }
+    TreeNode* row = found ? model_->reveal(*found) : nullptr;
+    if (!row)
+        return false;
+    select(*row);
+    tree_->setFocus();
+    return true;
+}
+
 void CHLB5TreeListView::navigate(bool forward)
 {
     DescBranch* root = document_.root();

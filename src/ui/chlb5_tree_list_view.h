@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class QMenu;
@@ -63,6 +64,10 @@ public:
     bool run_view_command(Command command);
     bool run_view_command(int id) { return run_view_command(static_cast<Command>(id)); }
     QTreeView* tree() const;
+    // Selects the row of the parameter tree's parameter `name` (with `index` for an indexed one,
+    // -1 for one without), opening its branches; the one of the same caption when several match.
+    // False when the tree holds no such parameter (the description changed since).
+    bool show_parameter(const std::string& name, int index, const std::string& caption);
     // The exchange thread's outcomes that wait: applied to the document and their rows repainted
     // (called on the window thread, which owns the values).
     void take_outcomes();

@@ -62,6 +62,10 @@ enum class Command : int {
     html_export = 32804,
     about = 57664,
 
+    // The differences of the last compare, and the parameter list as CSV.
+    compare_report = 32840,
+    csv_export = 32841,
+
     // Posted by the core only.
     close_window = command_ids::close_window,
     apply_request = command_ids::apply_request,

@@ -62,6 +62,10 @@ constexpr CommandEntry commands[] = {
      .text = QT_TRANSLATE_NOOP("zr740", "Сравнить с реальными значениями\tAlt+C"),
      .prompt = QT_TRANSLATE_NOOP("zr740", "Сравнить параметры конфигурации со значениями в приборе\nСравнить"),
      .shortcut = "Alt+C", .picture = {nullptr, pictures::compare}},
+    {.command = Command::compare_report, .menu = Menu::device,
+     .text = QT_TRANSLATE_NOOP("zr740", "Результат сравнения..."),
+     .prompt = QT_TRANSLATE_NOOP(
+         "zr740", "Показать все отличия, найденные последним сравнением, и сохранить их в файл\nРезультат сравнения")},
     {.command = Command::initialise, .menu = Menu::service,
      .text = QT_TRANSLATE_NOOP("zr740", "Инициализировать прибор"),
      .prompt = QT_TRANSLATE_NOOP(
@@ -184,6 +188,10 @@ constexpr CommandEntry commands[] = {
      .prompt = QT_TRANSLATE_NOOP(
          "zr740", "Записать список параметров прибора в HTML-страницу и открыть ее\nЭкспорт в HTML"),
      .picture = {nullptr, pictures::html_export}},
+    {.command = Command::csv_export, .menu = Menu::help,
+     .text = QT_TRANSLATE_NOOP("zr740", "Экспорт списка параметров в CSV..."),
+     .prompt = QT_TRANSLATE_NOOP(
+         "zr740", "Записать список параметров прибора в файл CSV для других программ\nЭкспорт в CSV")},
     {.command = Command::about, .menu = Menu::help,
      .text = QT_TRANSLATE_NOOP("zr740", "&О программе..."),
      .prompt = QT_TRANSLATE_NOOP("zr740", "Сведения о программе, ее версии и правах\nО программе"),

@@ -49,6 +49,8 @@ inline constexpr int help_key = number(Command::help_key);
 inline constexpr int html_export = number(Command::html_export);
 inline constexpr int about = number(Command::about);
 inline constexpr int init_command = number(Command::init_command);
+inline constexpr int compare_report = number(Command::compare_report);
+inline constexpr int csv_export = number(Command::csv_export);
 } // namespace ids
 
 // Menu titles, exactly as the menu resource has them; their items are rows of command_table.h.

@@ -9,9 +9,11 @@
 #include "app/app_shell.h"
 #include "ui/chlb5_tree_list_view.h"
 #include "ui/command_table.h"
+#include "ui/compare_report_window.h"
 #include "ui/frame_icons.h"
 #include "ui/frame_texts.h"
 #include "ui/qt_shell.h"
+#include "ui/report_texts.h"
 #include "ui/traffic_texts.h"
 #include "ui/traffic_window.h"
 #include "ui/trend_window.h"
@@ -90,6 +92,9 @@ CMainFrame::CMainFrame(CHLB5Doc& document, QtShell& shell, Settings& settings, Q
         update_caption();
         refresh_commands();
     };
+    shell_.on_compare_result = [this](const std::vector<CompareDifference>& differences) {
+        return compare_result(differences);
+    };
     setAcceptDrops(true);
     resize(1024, 700);
     update_caption();
@@ -106,6 +111,7 @@ CMainFrame::~CMainFrame()
     shell_.on_command = nullptr;
     shell_.on_scan_results = nullptr;
     shell_.on_update_views = nullptr;
+    shell_.on_compare_result = nullptr;
     if (shell_.main_window() == this)
         shell_.set_main_window(nullptr);
 }
@@ -253,6 +259,25 @@ TrendWindow* CMainFrame::trend_window()
     return trend_;
 }
 
+CompareReportWindow* CMainFrame::compare_report_window()
+{
+    if (!report_) {
+        report_ = new CompareReportWindow(shell_, this);
+        report_->on_chosen = [this](const CompareDifference& difference) {
+            if (view_->show_parameter(difference.name, difference.index, difference.caption)) {
+                activateWindow();
+                raise();
+                return;
+            }
+            const QString name = difference.index < 0 ? q(difference.name)
+                                                      : q(difference.name) + ':' + QString::number(difference.index);
+            shell_.message(q(texts::report_parameter_missing).arg(name).toStdString(), utf8(texts::report_caption),
+                           Icon::warning, Owner::main_window);
+        };
+    }
+    return report_;
+}
+
 QAction* CMainFrame::action(Command command) const
 {
     const auto found = actions_.find(command);
@@ -286,6 +311,7 @@ void CMainFrame::refresh_commands()
     action(Command::status_bar)->setChecked(statusBar()->isVisibleTo(this));
     action(Command::traffic_monitor)->setChecked(traffic_ && traffic_->isVisibleTo(this));
     action(Command::trend_window)->setChecked(trend_ && trend_->isVisibleTo(this));
+    action(Command::compare_report)->setEnabled(!last_differences_.empty());
 }
 
 void CMainFrame::refresh_recent_menu()

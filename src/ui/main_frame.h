@@ -5,12 +5,14 @@
 // (command_table.h). The program modes are the check marks of their menu items, bound to the run's
 // shared state so the core sees what the person sees.
 
+#include "app/compare_report.h"
 #include "ui/command.h"
 
 #include <QMainWindow>
 #include <QPoint>
 #include <QSize>
 
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <string>
@@ -30,6 +32,7 @@ class Settings;
 namespace zr740::ui {
 
 class CHLB5TreeListView;
+class CompareReportWindow;
 class TrafficWindow;
 class TrendWindow;
 struct CommandEntry;
@@ -68,6 +71,10 @@ public:
     TrafficWindow* traffic_window();
     // The trend window; made on first use, fed the scanners' results from then on.
     TrendWindow* trend_window();
+    // The compare report; made on first use. A compare that finds more differences than a box
+    // lists opens it; one open already shows the result of every later compare.
+    CompareReportWindow* compare_report_window();
+    static constexpr std::size_t compare_box_limit = 5;
     // The link statistics in the status bar, renewed twice a second.
     void refresh_link_statistics();
     QString link_statistics_note() const;
@@ -138,6 +145,10 @@ private:
     void init_command();
     void open_help();
     void html_export();
+    void csv_export();
+    // The end of a compare; true when the report window shows it rather than a box.
+    bool compare_result(const std::vector<CompareDifference>& differences);
+    void show_compare_report();
     void about();
     void note(std::string_view text);
     void remember_recent(const std::string& path);
@@ -153,6 +164,8 @@ private:
     QLabel* link_statistics_ = nullptr;
     TrafficWindow* traffic_ = nullptr;
     TrendWindow* trend_ = nullptr;
+    CompareReportWindow* report_ = nullptr;
+    std::vector<CompareDifference> last_differences_;
     std::map<Command, QAction*> actions_;
     std::vector<QAction*> recent_actions_;
     std::vector<std::string> recent_;

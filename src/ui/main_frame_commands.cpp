@@ -10,12 +10,17 @@
 #include "app/document_texts.h"
 #include "app/engine_texts.h"
 #include "app/html_export.h"
+#include "app/parameter_list_csv.h"
+#include "platform/safe_file.h"
+#include "platform/wait_cursor.h"
 #include "device/device_texts.h"
 #include "model/model_texts.h"
 #include "model/text.h"
 #include "platform/program_info.h"
 #include "app/app_shell.h"
 #include "ui/chlb5_tree_list_view.h"
+#include "ui/compare_report_window.h"
+#include "ui/report_texts.h"
 #include "ui/frame_texts.h"
 #include "ui/qt_shell.h"
 #include "ui/setup_carrier.h"
@@ -178,6 +183,9 @@ bool CMainFrame::run_device_command(Command command)
     case Command::init_command:
         init_command();
         return true;
+    case Command::compare_report:
+        show_compare_report();
+        return true;
     default:
         return false;
     }
@@ -233,6 +241,9 @@ bool CMainFrame::run_help_command(Command command)
         return true;
     case Command::html_export:
         html_export();
+        return true;
+    case Command::csv_export:
+        csv_export();
         return true;
     case Command::about:
         about();
@@ -473,6 +484,54 @@ void CMainFrame::html_export()
         return;
     }
     export_parameter_list(*root, variant_caption(document_.context().run.description_variant), shell_);
+}
+
+void CMainFrame::csv_export()
+{
+    DescBranch* root = document_.root();
+    if (!root) {
+        shell_.message(std::string(zr740::texts::tree_undefined), title(), Icon::stop, Owner::main_window);
+        return;
+    }
+    QString path = QFileDialog::getSaveFileName(this, q(texts::csv_export_caption), q(texts::csv_export_file),
+                                                q(texts::csv_filter));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".csv");
+    std::string reason;
+    bool written = false;
+    {
+        WaitCursor wait(shell_);
+        written = write_file_atomically(path.toStdString(), parameter_list_csv(*root), {}, &reason);
+    }
+    if (!written)
+        shell_.message(q(texts::report_save_failed).arg(path, q(reason)).toStdString(), title(), Icon::stop,
+                       Owner::main_window);
+}
+
+bool CMainFrame::compare_result(const std::vector<CompareDifference>& differences)
+{
+    last_differences_ = differences;
+    refresh_commands();
+    // A few fit a box; more would grow it past the screen.
+    if (differences.size() > compare_box_limit) {
+        show_compare_report();
+        return true;
+    }
+    // A report that stands already follows every compare, also one with few or no differences.
+    if (report_ && report_->isVisible())
+        report_->set_differences(last_differences_);
+    return false;
+}
+
+void CMainFrame::show_compare_report()
+{
+    CompareReportWindow* report = compare_report_window();
+    report->set_differences(last_differences_);
+    report->show();
+    report->raise();
+    report->activateWindow();
 }
 
 void CMainFrame::about()

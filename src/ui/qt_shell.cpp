@@ -415,6 +415,19 @@ std::optional<ApplyChoices> QtShell::apply_dialog(const std::string& settings_te
     return dialog.choices();
 }
 
+void QtShell::compare_result(const std::string& text, const std::string& caption,
+                             const std::vector<CompareDifference>& differences)
+{
+    bool to_log = false;
+    {
+        std::lock_guard lock(boxes_mutex_);
+        to_log = static_cast<bool>(log_);
+    }
+    if (!to_log && on_window_thread() && on_compare_result && on_compare_result(differences))
+        return;
+    message(text, caption, Icon::information, Owner::main_window);
+}
+
 bool QtShell::calibration_dialog(const std::function<void(bool, const std::string&)>& apply)
 {
     CPageUstirovka dialog(apply, main_window_.data());

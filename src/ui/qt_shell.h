@@ -54,6 +54,9 @@ public:
     std::function<void(int)> on_command;
     std::function<void()> on_scan_results;
     std::function<void()> on_update_views;
+    // What the window does at the end of a compare: takes the differences, and says whether it
+    // showed them itself (true) or leaves the summary box to the shell (false).
+    std::function<bool(const std::vector<CompareDifference>&)> on_compare_result;
 
     // Boxes are recorded and not shown while this is set; questions take the preset answers in
     // order and "no" once they run out. Off: boxes are shown unless an answer is preset.
@@ -94,6 +97,10 @@ public:
     std::optional<ApplyChoices> apply_dialog(const std::string& settings_text,
                                              const std::function<void(const ApplyChoices&)>& on_ok) override;
     bool calibration_dialog(const std::function<void(bool, const std::string&)>& apply) override;
+    // The window's own list of the differences when it takes them; the box otherwise, and always
+    // while boxes go to the log: a run that ends by itself opens no window for nobody to close.
+    void compare_result(const std::string& text, const std::string& caption,
+                        const std::vector<CompareDifference>& differences) override;
 
 private:
     bool on_window_thread() const;

@@ -2,7 +2,8 @@
 // instrument simulator: the main window after a read, an enumeration value being edited, the
 // rows filling during a running read, the apply window, and the connection setup window scanning
 // the baud rates, the traffic monitor after a read on a line with faults, the trend window after a
-// minute of two scanners, and the commissioning window after three instruments.
+// minute of two scanners, the compare report after a compare that found a dozen differences, and the
+// commissioning window after three instruments.
 //
 //     zr740-screenshots [OUTPUT_FOLDER]        (default docs/screenshots)
 
@@ -16,6 +17,7 @@
 #include "ui/chlb5_tree_list_ctrl.h"
 #include "ui/chlb5_tree_list_view.h"
 #include "ui/commission_dialog.h"
+#include "ui/compare_report_window.h"
 #include "ui/frame_texts.h"
 #include "ui/line_search_dialog.h"
 #include "ui/main_frame.h"
@@ -309,7 +311,7 @@ int main(int argc, char** argv)
     apply_poll.start(10);
     frame.run_command(265);
 
-    // 6. The traffic monitor after a read-all on a line that lost one reply and damaged another:
+    // 5. The traffic monitor after a read-all on a line that lost one reply and damaged another:
     // the time-out, the damaged reply and their retries in colour, the statistics below.
     ui::TrafficWindow* monitor = frame.traffic_window();
     frame.run_command(ui::Command::traffic_monitor);
@@ -334,10 +336,41 @@ int main(int argc, char** argv)
     QApplication::processEvents();
     written = save(frame.grab(), output + "/traffic-monitor.png") && written;
 
-    // 7. The trend window after a minute of two scanners.
+    // 6. The trend window after a minute of two scanners.
     written = trend_picture(frame, document, shell, options, simulator_started, output) && written;
 
-    // 7. Commissioning a series after three instruments: the second kept its old value in one
+    // 7. The compare report after a compare with a dozen differences: a configuration whose
+    // numbers were changed here and there since the read, one parameter no longer editable.
+    frame.run_command(ui::Command::traffic_monitor);
+    int changed = 0;
+    document.root()->for_each_parameter([&](Parameter& p) {
+        bool number = false;
+        const double value = QString::fromStdString(p.value_text).toDouble(&number);
+        // The measurement settings, not the identification and network rows at the top.
+        if (!p.exchangeable || !p.editable || p.linear_index < 0 || !number || changed >= 12 || p.name < "0x0016")
+            return;
+        const auto point = p.value_text.find('.');
+        const int decimals = point == std::string::npos ? 0 : static_cast<int>(p.value_text.size() - point - 1);
+        p.value_text = QString::number(value + 1 + changed % 4, 'f', decimals).toStdString();
+        if (++changed == 5)
+            p.editable = !p.editable;
+    });
+    frame.run_command(ui::Command::compare);
+    document.engine().wait_until_idle();
+    QApplication::processEvents();
+    if (auto* report = frame.findChild<ui::CompareReportWindow*>("compareReport"); report && report->isVisible()) {
+        // The offscreen screen is small; a desktop gives the window its full width.
+        report->resize(1360, 470);
+        report->table()->selectRow(2);
+        QApplication::processEvents();
+        written = save(dialog_picture(*report), output + "/compare-report.png") && written;
+        report->close();
+    } else {
+        std::cerr << "zr740-screenshots: the compare opened no report (" << changed << " changes)\n";
+        written = false;
+    }
+
+    // 8. Commissioning a series after three instruments: the second kept its old value in one
     // register and failed, the third is the last verdict.
     const QString report = QDir::tempPath() + "/line3.csv";
     QFile::remove(report);
@@ -364,7 +397,7 @@ int main(int argc, char** argv)
     QFile::remove(report);
     frame.close();
 
-    // 5. The connection setup scanning the baud rates for an instrument that listens at 19200
+    // 9. The connection setup scanning the baud rates for an instrument that listens at 19200
     // while the settings say 9600: taken at the second rate, then left with "Выход".
     sim::SimulatorOptions other = options;
     other.baud = 19200;
@@ -397,7 +430,7 @@ int main(int argc, char** argv)
     setup.exec();
     written = written && taken;
 
-    // 6. "Поиск приборов" over a line of three instruments, addresses 1 to 60 at 9600.
+    // 10. "Поиск приборов" over a line of three instruments, addresses 1 to 60 at 9600.
     sim::SimulatorOptions line = options;
     line.extra_addresses = {3, 40};
     sim::InstrumentSimulator three(line);
