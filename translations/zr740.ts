@@ -198,6 +198,17 @@
     </message>
     <message>
         <location line="+3"/>
+        <source>Пусконаладка серии...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Записать конфигурацию в приборы по очереди, проверить и записать отчет
+Пусконаладка серии</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
         <source>Настройка порта</source>
         <translation type="unfinished"></translation>
     </message>
@@ -360,7 +371,7 @@
     </message>
     <message>
         <location line="+5"/>
-        <location filename="../src/ui/frame_texts.h" line="+66"/>
+        <location filename="../src/ui/frame_texts.h" line="+68"/>
         <source>Панель инструментов</source>
         <translation type="unfinished"></translation>
     </message>
@@ -432,7 +443,172 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/dialog_texts.h" line="+14"/>
+        <location filename="../src/ui/commission_texts.h" line="+9"/>
+        <source>Пусконаладка серии приборов</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Отчет (CSV):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Обзор...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Отчет CSV (*.csv);;Все файлы (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Ждать следующий прибор</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Применить сетевые параметры</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>В каждый прибор записывается открытая конфигурация; каждый параметр читается обратно и сверяется.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Начать</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location filename="../src/ui/search_texts.h" line="+14"/>
+        <source>Остановить</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location filename="../src/ui/dialog_texts.h" line="+49"/>
+        <location filename="../src/ui/report_texts.h" line="+31"/>
+        <location filename="../src/ui/search_texts.h" line="+2"/>
+        <source>Закрыть</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Укажите файл отчета.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Нет результата</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Годных: %1    С ошибками: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Ожидание следующего прибора...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Запись и проверка прибора № %1...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Пусконаладка остановлена.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>№ %1 — ГОДЕН</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>№ %1 — НЕ ГОДЕН</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Ошибки: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>без номера</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>годен</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>не годен</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location filename="../src/ui/traffic_texts.h" line="+13"/>
+        <location filename="../src/ui/trend_texts.h" line="+49"/>
+        <source>Время</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location filename="../src/ui/search_texts.h" line="+12"/>
+        <source>Заводской номер</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location filename="../src/ui/search_texts.h" line="-1"/>
+        <source>Версия ПО</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location filename="../src/ui/search_texts.h" line="-4"/>
+        <location filename="../src/ui/traffic_texts.h" line="+2"/>
+        <source>Адрес</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Результат</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Записано</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Проверено</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Ошибок</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Параметры с ошибками</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/dialog_texts.h" line="-35"/>
         <source>Перевод прибора на новый режим работы</source>
         <translation type="unfinished"></translation>
     </message>
@@ -541,13 +717,6 @@
     <message>
         <location line="+3"/>
         <source>Применить</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <location filename="../src/ui/report_texts.h" line="+31"/>
-        <location filename="../src/ui/search_texts.h" line="+16"/>
-        <source>Закрыть</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -825,7 +994,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/search_texts.h" line="-7"/>
+        <location filename="../src/ui/search_texts.h" line="-14"/>
         <source>Поиск приборов</source>
         <translation type="unfinished"></translation>
     </message>
@@ -850,12 +1019,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+1"/>
-        <source>Остановить</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>Подключиться</source>
         <translation type="unfinished"></translation>
     </message>
@@ -885,13 +1049,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+2"/>
-        <location filename="../src/ui/traffic_texts.h" line="+15"/>
-        <source>Адрес</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+1"/>
+        <location line="+3"/>
         <source>Скорость</source>
         <translation type="unfinished"></translation>
     </message>
@@ -906,17 +1064,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+1"/>
-        <source>Версия ПО</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Заводской номер</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+1"/>
+        <location line="+3"/>
         <source>Прибор ЗР740: к нему можно подключиться</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1004,13 +1152,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+3"/>
-        <location filename="../src/ui/trend_texts.h" line="+49"/>
-        <source>Время</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+1"/>
+        <location line="+4"/>
         <source>Событие</source>
         <translation type="unfinished"></translation>
     </message>
