@@ -136,6 +136,9 @@ private:
     bool run_help_command(Command command);
     bool confirm_discard();
     void file_new();
+    // Lets the tree go before another document takes its place: what still names its parameters
+    // (the CSV log's columns) stops first.
+    void drop_tree();
     void file_open();
     bool file_save();
     bool file_save_as();

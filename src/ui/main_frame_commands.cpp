@@ -294,11 +294,18 @@ bool CMainFrame::confirm_discard()
     return false;
 }
 
+void CMainFrame::drop_tree()
+{
+    if (trend_)
+        trend_->stop_log();
+    view_->reset_document();
+}
+
 void CMainFrame::file_new()
 {
     if (!confirm_discard())
         return;
-    view_->reset_document();
+    drop_tree();
     document_.on_new_document();
     document_.modified = false;
     path_.clear();
@@ -326,7 +333,7 @@ bool CMainFrame::open_path(const std::string& path)
                                Icon::question))
             return false;
     }
-    view_->reset_document();
+    drop_tree();
     const bool opened = open_configuration(document_, path);
     if (opened) {
         path_ = path;

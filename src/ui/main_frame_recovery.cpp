@@ -62,7 +62,7 @@ void CMainFrame::offer_recovery()
         recovery.remove();
         return;
     }
-    view_->reset_document();
+    drop_tree();
     if (recovery.restore(document_, name))
         path_ = original;
     initial_update();

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -260,6 +261,24 @@ TEST_F(TrendWindowTest, TheLogStartedFromTheWindowWritesEveryRoundUntilStopped)
     QTest::qWait(300);
     EXPECT_EQ(file_lines(path).size(), lines.size());
     EXPECT_TRUE(boxes("Тренды").empty());
+}
+
+TEST_F(TrendWindowTest, ANewDocumentEndsTheLogBeforeItsScannersGo)
+{
+    const auto path = folder / "new.csv";
+    Parameter& pressure = *document->scanners()->find("0x0100");
+    ASSERT_TRUE(document->scanners_thread().set_period(pressure, 100));
+    ASSERT_EQ(document->scanners_thread().switch_on(pressure), 0);
+    ASSERT_TRUE(trends->start_log(QString::fromStdString(path.string())));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return file_lines(path).size() >= 3; }, 10000));
+    // The log's columns are the old tree's parameters: they must not outlive it.
+    ASSERT_TRUE(frame->run_command(ui::Command::file_new));
+    EXPECT_FALSE(trends->logging());
+    const auto lines = file_lines(path);
+    QTest::qWait(300);
+    EXPECT_EQ(file_lines(path), lines);
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 2) << lines[i];
 }
 
 TEST_F(TrendWindowTest, AWriteErrorStopsTheLogAndIsTold)
