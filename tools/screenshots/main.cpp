@@ -10,9 +10,7 @@
 #include "app/app_context.h"
 #include "app/chlb5_doc.h"
 #include "platform/memory_settings.h"
-#include "simulator/instrument.h"
 #include "simulator/instrument_simulator.h"
-#include "simulator/register_bank.h"
 #include "ui/apply_dialog.h"
 #include "ui/chlb5_tree_list_ctrl.h"
 #include "ui/chlb5_tree_list_view.h"
@@ -126,9 +124,7 @@ bool save(const QPixmap& picture, const QString& path)
 // first 57 seconds are the values the simulated instrument measures at those moments (its
 // measurement is a function of its running time), handed to the window as the scanners hand them;
 // the last three seconds are polled from the simulator for real.
-bool trend_picture(ui::CMainFrame& frame, CHLB5Doc& document, ui::QtShell& shell,
-                   const sim::SimulatorOptions& options, std::chrono::steady_clock::time_point simulator_started,
-                   const QString& output)
+bool trend_picture(ui::CMainFrame& frame, CHLB5Doc& document, const QString& output)
 {
     using namespace std::chrono_literals;
     if (frame.traffic_window()->isVisibleTo(&frame))
@@ -138,33 +134,12 @@ bool trend_picture(ui::CMainFrame& frame, CHLB5Doc& document, ui::QtShell& shell
     frame.resizeDocks({trends}, {frame.height() * 3 / 5}, Qt::Vertical);
     Parameter* pressure = document.scanners()->find("0x0100");
     Parameter* temperature = document.scanners()->find("0x0104");
-    sim::RegisterBank bank;
-    std::string error;
-    if (!pressure || !temperature || !bank.load(options.description_path, options.variant, options.firmware, shell, error)) {
-        std::cerr << "zr740-screenshots: no scanners to draw " << error << '\n';
+    if (!pressure || !temperature) {
+        std::cerr << "zr740-screenshots: no scanners to draw\n";
         return false;
     }
-    sim::Instrument instrument(std::move(bank));
+    // A real minute of polls against the simulator, as a person watching would see it.
     constexpr auto period = 250ms;
-    constexpr int history = 57 * 4;
-    const double running = std::chrono::duration<double>(std::chrono::steady_clock::now() - simulator_started).count();
-    const auto now = std::chrono::system_clock::now();
-    std::vector<ScanResult> results;
-    for (int k = history; k > 0; --k) {
-        instrument.refresh(running - k * 0.25);
-        for (Parameter* scanner : {pressure, temperature}) {
-            ScanResult result;
-            result.parameter = scanner;
-            result.channel = scanner->scanner_channel;
-            // The scanner's name is its first register in hexadecimal.
-            const auto first = static_cast<std::uint16_t>(std::stoul(scanner->name, nullptr, 16));
-            result.value_text = instrument.bank().read_value(first).value_or("");
-            result.polled_at = now - period * k;
-            results.push_back(std::move(result));
-        }
-    }
-    trends->add_results(results);
-
     ScanThread& scanners = document.scanners_thread();
     for (Parameter* scanner : {pressure, temperature})
         scanners.set_period(*scanner, static_cast<int>(period.count()));
@@ -173,7 +148,7 @@ bool trend_picture(ui::CMainFrame& frame, CHLB5Doc& document, ui::QtShell& shell
     trends->start_log(log);
     QElapsedTimer waited;
     waited.start();
-    while (waited.elapsed() < 3000)
+    while (waited.elapsed() < 60000)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     trends->refresh();
     ui::TrendPlot* plot = trends->plot();
@@ -212,8 +187,6 @@ int main(int argc, char** argv)
         std::cerr << "zr740-screenshots: " << simulator.error() << '\n';
         return 1;
     }
-    // The simulator's measurement runs from its start (to within the moment start() returns).
-    const auto simulator_started = std::chrono::steady_clock::now();
     // The link settings of the pictures' session, kept in memory: the user's own stay untouched.
     MemorySettings settings;
     settings.texts["port_name"] = simulator.port_path();
@@ -337,7 +310,7 @@ int main(int argc, char** argv)
     written = save(frame.grab(), output + "/traffic-monitor.png") && written;
 
     // 6. The trend window after a minute of two scanners.
-    written = trend_picture(frame, document, shell, options, simulator_started, output) && written;
+    written = trend_picture(frame, document, output) && written;
 
     // 7. The compare report after a compare with a dozen differences: a configuration whose
     // numbers were changed here and there since the read, one parameter no longer editable.
