@@ -30,8 +30,9 @@ struct CompareDifference {
     static CompareDifference of(const Parameter& configuration, const Parameter& instrument);
 };
 
-// Header "Команда,Индекс,Описание,Значение в конфигурации,Доступ в конфигурации,Принадлежность в
-// конфигурации,Значение в приборе,Доступ в приборе,Принадлежность в приборе", then one line each,
+// Header "Команда,Индекс,Описание,Значение в конфигурации,Атрибут редактирования в конфигурации,
+// Владелец в конфигурации,Значение в приборе,Атрибут редактирования в приборе,Владелец в приборе",
+// then one line each,
 // UTF-8 with "\n" line ends.
 std::string differences_csv(const std::vector<CompareDifference>& differences);
 

@@ -15,17 +15,17 @@ inline constexpr std::string_view csv_cannot_create = "Не удается со�
 inline constexpr std::string_view csv_write_failed = "Запись в файл %s остановлена: %s. Записанные строки сохранены.";
 inline constexpr std::string_view csv_no_columns = "Нет сканеров для записи в файл %s.";
 
-// The columns of the differences a compare found.
+// The columns of the differences a compare found, named as the tree and the report window name them.
 inline constexpr std::string_view csv_difference_columns[] = {
     "Команда",
     "Индекс",
     "Описание",
     "Значение в конфигурации",
-    "Доступ в конфигурации",
-    "Принадлежность в конфигурации",
+    "Атрибут редактирования в конфигурации",
+    "Владелец в конфигурации",
     "Значение в приборе",
-    "Доступ в приборе",
-    "Принадлежность в приборе",
+    "Атрибут редактирования в приборе",
+    "Владелец в приборе",
 };
 
 // The columns of the parameter list: the element, then what the parameter list page shows.
