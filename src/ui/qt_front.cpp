@@ -15,6 +15,7 @@
 #include "ui/splash_window.h"
 #include "ui/window_language.h"
 #include "ui/window_main.h"
+#include "ui/window_post.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -25,6 +26,7 @@ namespace zr740::ui {
 QtFront::QtFront(QtShell& shell, Settings& settings)
     : shell_(shell), settings_(settings), splash_(std::make_unique<CHeadBandDlg>(q(texts::splash_caption)))
 {
+    stop_post_ = new WindowPost(&stop_receiver_);
     splash_->show();
     // The splash must be drawn before the link check holds the window thread.
     QApplication::processEvents();
@@ -112,7 +114,7 @@ void QtFront::run()
 
 void QtFront::stop()
 {
-    QMetaObject::invokeMethod(&stop_receiver_, [this] { end_from_outside(); }, Qt::QueuedConnection);
+    stop_post_->post([this] { end_from_outside(); });
 }
 
 void QtFront::end_from_outside()

@@ -18,6 +18,7 @@ namespace zr740::ui {
 class CHeadBandDlg;
 class CMainFrame;
 class QtShell;
+class WindowPost;
 
 class QtFront : public WindowFront {
 public:
@@ -51,8 +52,10 @@ private:
     // Window-thread state of a stop from outside: the loop is running, a stop has come.
     bool running_ = false;
     bool stopped_ = false;
-    // Takes the stop over to the window thread; a stop still queued when the front goes is dropped.
+    // Takes the stop over to the window thread through a queue whose lock the thread sanitizer sees;
+    // a stop still queued when the front goes is dropped with it.
     QObject stop_receiver_;
+    WindowPost* stop_post_ = nullptr; // a child of stop_receiver_
 };
 
 } // namespace zr740::ui
